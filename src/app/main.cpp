@@ -1,0 +1,47 @@
+// Start-up: the application, its windows in their fixed order, and the message loop.
+#include "app/mainform.h"
+#include "dialogs/cfgeditordlg.h"
+#include "dialogs/detpointsdlg.h"
+#include "dialogs/messeditdlg.h"
+#include "dialogs/monitordlg.h"
+#include "dialogs/passworddlg.h"
+#include "profile/programidentity.h"
+#include "tools/aboutbox.h"
+#include "tools/scratchpad.h"
+#include "ui/prompts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    try {
+        QApplication::setApplicationName(QString::fromLatin1(ProgramName));
+        QApplication::setApplicationDisplayName(QString::fromLatin1(ProgramName));
+
+        QtPrompts prompts;
+        TMainForm mainForm(prompts);
+        prompts.SetParent(&mainForm);
+        TAboutBox aboutBox(&mainForm);
+        TScratchPad scratchPad(prompts);
+        TCfgEditorDlg cfgEditorDlg(mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts,
+                                   &mainForm);
+        TDetPointsDlg detPointsDlg(mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts,
+                                   &mainForm);
+        TMessEditDlg messEditDlg(mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts,
+                                 &mainForm);
+        TPasswordDlg passwordDlg(&mainForm);
+        TMonitorDlg monitorDlg(prompts, &mainForm);
+        mainForm.AttachWindows({&aboutBox, &scratchPad, &cfgEditorDlg, &detPointsDlg,
+                                &messEditDlg, &passwordDlg, &monitorDlg});
+
+        mainForm.show();
+        application.exec();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, QString::fromLatin1(ProgramName),
+                              QString::fromLocal8Bit(error.what()));
+    }
+    return 0;
+}

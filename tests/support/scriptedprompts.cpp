@@ -1,0 +1,40 @@
+// Prompts answered from a script.
+#include "support/scriptedprompts.h"
+
+#include <gtest/gtest.h>
+
+Prompts::Answer ScriptedPrompts::Message(const QString& caption, const QString& text, Icon icon,
+                                         Buttons buttons) {
+    Messages.push_back({caption, text, icon, buttons});
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    if (Answers.empty()) {
+        ADD_FAILURE() << "unexpected question \"" << text.toStdString() << "\" captioned \""
+                      << caption.toStdString() << "\"";
+        return Answer::Cancel;
+    }
+    const Answer answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedPrompts::NextFileName() {
+    if (FileNames.empty()) {
+        ADD_FAILURE() << "unexpected file dialog";
+        return std::nullopt;
+    }
+    std::optional<QString> name;
+    name.swap(FileNames.front());
+    FileNames.pop_front();
+    return name;
+}
+
+std::optional<QString> ScriptedPrompts::OpenFileName(const FileDialog& dialog) {
+    OpenDialogs.push_back(dialog);
+    return NextFileName();
+}
+
+std::optional<QString> ScriptedPrompts::SaveFileName(const FileDialog& dialog) {
+    SaveDialogs.push_back(dialog);
+    return NextFileName();
+}
