@@ -71,11 +71,7 @@ void TerminalRunner::Exec() {
 void TerminalRunner::WatchPort() {
     if (port_.Descriptor() == watchedDescriptor_ && notifier_)
         return;
-    // A new port connection: bytes of the old one are dropped.
     notifier_.reset();
-    received_.clear();
-    nextReceived_ = 0;
-    readFailure_.reset();
     watchedDescriptor_ = port_.Descriptor();
     if (watchedDescriptor_ < 0)
         return;
@@ -84,9 +80,14 @@ void TerminalRunner::WatchPort() {
 }
 
 void TerminalRunner::PortReadable() {
+    // The port is read again once these bytes are shown; until then they wait in the
+    // device, and a flood cannot outrun the display.
     notifier_->setEnabled(false);
-    if (const int error = port_.ReadAvailable(received_))
-        readFailure_ = error;
+    readBuffer_.clear();
+    const int error = port_.ReadAvailable(readBuffer_);
+    utility_.QueueReceived(readBuffer_);
+    if (error)
+        utility_.QueueReadFailure(error);
     Pump();
 }
 
@@ -102,24 +103,8 @@ void TerminalRunner::Pump() {
     if (finished_)
         return;
     int served = 0;
-    const int descriptor = port_.Descriptor();
-    while (utility_.Running() && served < EventsPerPump) {
-        if (console_.InputPending()) {
-            utility_.ServeInput();
-        } else if (nextReceived_ < received_.size()) {
-            utility_.ServeReceived(received_[nextReceived_++]);
-        } else if (readFailure_) {
-            const int error = *readFailure_;
-            readFailure_.reset();
-            utility_.ServeReadFailure(error);
-        } else {
-            break;
-        }
+    while (served < EventsPerPump && utility_.ServePending())
         ++served;
-        // A port switch starts a new connection; what the old port sent is not shown.
-        if (port_.Descriptor() != descriptor)
-            break;
-    }
     window_->update();
     if (!utility_.Running()) {
         Finish();
@@ -128,14 +113,9 @@ void TerminalRunner::Pump() {
     if (served > 0)
         idleTimer_.start();
     WatchPort();
-    const bool bytesLeft = nextReceived_ < received_.size() || readFailure_;
-    if (!bytesLeft) {
-        received_.clear();
-        nextReceived_ = 0;
-        if (notifier_)
-            notifier_->setEnabled(true);
-    }
-    if (bytesLeft || console_.InputPending())
+    if (notifier_)
+        notifier_->setEnabled(!utility_.ReceivePending());
+    if (utility_.ReceivePending() || console_.InputPending())
         QueuePump();
 }
 

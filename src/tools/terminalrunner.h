@@ -66,10 +66,7 @@ private:
     int watchedDescriptor_ = -1;
     QTimer idleTimer_;
     QEventLoop* loop_ = nullptr;
-    // Bytes read from the port and not yet shown, then the read failure that followed.
-    std::vector<std::uint8_t> received_;
-    std::size_t nextReceived_ = 0;
-    std::optional<int> readFailure_;
+    std::vector<std::uint8_t> readBuffer_;
     bool pumpQueued_ = false;
     bool finished_ = false;
 };

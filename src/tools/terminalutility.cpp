@@ -125,6 +125,9 @@ void TerminalUtility::ClosePort() {
 void TerminalUtility::StartConnection() {
     restartRequested_ = false;
     console_.FlushInput();
+    // What the previous port sent and was not shown yet belongs to that port.
+    received_.clear();
+    readFailure_.reset();
     if (!OpenPort()) {
         state_ = State::Ended;
         return;
@@ -148,9 +151,38 @@ void TerminalUtility::EndConnection() {
     state_ = State::Ended;
 }
 
-void TerminalUtility::ServeInput() {
+void TerminalUtility::QueueReceived(std::span<const std::uint8_t> bytes) {
+    received_.insert(received_.end(), bytes.begin(), bytes.end());
+}
+
+void TerminalUtility::QueueReadFailure(int errorNumber) {
+    if (!readFailure_)
+        readFailure_ = errorNumber;
+}
+
+bool TerminalUtility::ServePending() {
     if (!Running())
-        return;
+        return false;
+    if (console_.InputPending()) {
+        ServeInput();
+        return true;
+    }
+    if (!received_.empty()) {
+        const std::uint8_t byte = received_.front();
+        received_.pop_front();
+        ShowReceived(byte);
+        return true;
+    }
+    if (readFailure_) {
+        const int errorNumber = *readFailure_;
+        readFailure_.reset();
+        ServeReadFailure(errorNumber);
+        return true;
+    }
+    return false;
+}
+
+void TerminalUtility::ServeInput() {
     const ConsoleInputEvent* event = console_.PeekInput();
     if (!event)
         return;
@@ -175,15 +207,7 @@ void TerminalUtility::ServeInput() {
         lastErrorNumber_ = error;
 }
 
-void TerminalUtility::ServeReceived(std::uint8_t byte) {
-    if (!Running())
-        return;
-    ShowReceived(byte);
-}
-
 void TerminalUtility::ServeReadFailure(int errorNumber) {
-    if (!Running())
-        return;
     // A read that fails keeps failing (a device unplugged or hung up), so the connection
     // ends instead of waiting on it again.
     lastOperationSucceeded_ = false;

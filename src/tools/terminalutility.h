@@ -1,7 +1,7 @@
 // The serial terminal: shows every byte the port receives on the console, as text or in
 // hexadecimal, sends every typed character to the port, and takes Alt+key commands. It
-// is driven from outside, one event at a time: a console input event, a received byte, a
-// failed read or the idle time-out.
+// is driven from outside: its owner queues what the port delivered and has the pending
+// events served one at a time, console input first, and reports the idle time-out.
 #pragma once
 
 #include "tools/console.h"
@@ -10,8 +10,10 @@
 #include "tools/terminalsettingsstore.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 class TerminalUtility {
@@ -48,11 +50,16 @@ public:
     void Start();
     bool Running() const { return state_ == State::Connected; }
 
-    // Serves the oldest pending console input event.
-    void ServeInput();
-    void ServeReceived(std::uint8_t byte);
-    // The outstanding read failed or the device went away: the connection ends.
-    void ServeReadFailure(int errorNumber);
+    // Bytes the port delivered, to be shown in order.
+    void QueueReceived(std::span<const std::uint8_t> bytes);
+    // The port's read failed or the device went away; served after the bytes before it,
+    // it ends the connection.
+    void QueueReadFailure(int errorNumber);
+    // Whether received bytes or a read failure wait to be served.
+    bool ReceivePending() const { return !received_.empty() || readFailure_.has_value(); }
+    // Serves one pending event: a console input event when there is one, else the next
+    // received byte, else the read failure. False when nothing was pending.
+    bool ServePending();
     void ServeIdleTimeout();
     // The console window was closed: ends the run as Alt+Q does.
     void Quit();
@@ -71,6 +78,8 @@ private:
     bool OpenPort();
     void ClosePort();
     void StartConnection();
+    void ServeInput();
+    void ServeReadFailure(int errorNumber);
     void EndConnection();
     // Whether the command asks for a new port connection.
     bool HandleCommandKey(std::uint8_t character);
@@ -97,4 +106,6 @@ private:
     bool errorReported_ = false;
     bool lastOperationSucceeded_ = true;
     int lastErrorNumber_ = 0;
+    std::deque<std::uint8_t> received_;
+    std::optional<int> readFailure_;
 };
