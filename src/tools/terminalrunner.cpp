@@ -45,7 +45,6 @@ TerminalRunner::~TerminalRunner() {
 
 void TerminalRunner::Start() {
     window_->show();
-    window_->raise();
     window_->activateWindow();
     window_->setFocus();
     utility_.Start();
