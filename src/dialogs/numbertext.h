@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // A converted value, or the text of the error that tells the user why there is none.
 template <typename T> struct Conversion {
