@@ -29,8 +29,10 @@ constexpr int PictureButtonSize = 24;
 // The unit's display face where it exists, the system's fixed-pitch font elsewhere; every
 // character as wide as the next, so the columns line up with the index.
 QFont DisplayFont() {
+    const QString face = QStringLiteral("Fixedsys");
+    if (QFontDatabase::hasFamily(face))
+        return QFont(face);
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setFamilies({QStringLiteral("Fixedsys"), font.family()});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     return font;
