@@ -56,15 +56,18 @@ TCfgEditorDlg::TCfgEditorDlg(EquipmentProfile& profile, std::function<void()> se
         auto* caption = new QLabel(QString::fromLatin1(label), frame);
         caption->setBuddy(edit);
         grid->addWidget(caption, row, 0);
-        grid->addWidget(edit, row, 1, Qt::AlignLeft);
+        auto* field = new QHBoxLayout;
+        field->setSpacing(6);
+        field->addWidget(edit);
         if (unit != nullptr)
-            grid->addWidget(new QLabel(QString::fromLatin1(unit), frame), row, 2);
+            field->addWidget(new QLabel(QString::fromLatin1(unit), frame));
+        field->addStretch(1);
+        grid->addLayout(field, row, 1);
     };
     addRow(0, "MER Alarm ", AlarmMER, "dB");
     addRow(1, "MER Warning ", WarningMER, "dB");
     addRow(2, "BER Alarm ", AlarmBER, nullptr);
     addRow(3, "BER Warning", WarningBER, nullptr);
-    grid->setColumnStretch(2, 1);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));

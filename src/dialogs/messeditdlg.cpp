@@ -24,6 +24,7 @@
 namespace {
 
 const QColor Silver(0xC0, 0xC0, 0xC0);
+const QColor StoredTextColour(0x30, 0x30, 0x30); // readable on silver
 constexpr int PictureButtonSize = 24;
 
 // The unit's display face where it exists, the system's fixed-pitch font elsewhere; every
@@ -109,6 +110,7 @@ TMessEditDlg::TMessEditDlg(EquipmentProfile& profile, std::function<void()> setM
     MessageNoEdit->setEnabled(false);
     QPalette silver = MessageNoEdit->palette();
     silver.setColor(QPalette::Disabled, QPalette::Base, Silver);
+    silver.setColor(QPalette::Disabled, QPalette::Text, StoredTextColour);
     MessageNoEdit->setPalette(silver);
 
     // The index is static text, but drawn by the same kind of control as the two
