@@ -19,6 +19,11 @@ void SimulatedDriver::FailSetLineSettings(std::string_view portName, bool fail) 
     Added(portName).FailSet = fail;
 }
 
+void SimulatedDriver::PresetLineSettings(std::string_view portName,
+                                         const LineSettings& settings) {
+    Added(portName).Line = settings;
+}
+
 bool SimulatedDriver::IsOpen(std::string_view portName) const {
     return Known(portName).Handle != InvalidPortHandle;
 }

@@ -22,6 +22,8 @@ public:
     // Makes reading (true) or writing (false) the line state fail on that port.
     void FailGetLineSettings(std::string_view portName, bool fail = true);
     void FailSetLineSettings(std::string_view portName, bool fail = true);
+    // The line state the port reports before anyone changes it.
+    void PresetLineSettings(std::string_view portName, const LineSettings& settings);
 
     VirtualClock& Clock() { return clock_; }
     SimTime Now() const { return clock_.Now(); }
