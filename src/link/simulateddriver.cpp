@@ -19,8 +19,7 @@ void SimulatedDriver::FailSetLineSettings(std::string_view portName, bool fail) 
     Added(portName).FailSet = fail;
 }
 
-void SimulatedDriver::PresetLineSettings(std::string_view portName,
-                                         const LineSettings& settings) {
+void SimulatedDriver::PresetLineSettings(std::string_view portName, const LineSettings& settings) {
     Added(portName).Line = settings;
 }
 

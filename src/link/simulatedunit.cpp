@@ -38,7 +38,7 @@ constexpr std::array<std::uint32_t, 6> DefaultFrequenciesKHz = {474000, 522000, 
 constexpr std::array<std::uint8_t, 6> DefaultActive = {1, 1, 1, 1, 1, 0};
 
 // Where each channel's readings sit, and how far and how fast they wander.
-constexpr std::array<double, 6> BasePower = {74.0, 71.0, 68.0, 77.0, 63.0, 80.0};
+constexpr std::array<double, 6> BasePower = {74.0, 71.0, 68.0, 77.0, 57.0, 80.0};
 constexpr std::array<double, 6> BaseMer = {33.0, 30.0, 27.0, 35.0, 21.0, 36.0};
 constexpr std::array<double, 6> BaseBerExponent = {-7.5, -6.8, -5.2, -8.0, -3.8, -8.3};
 

@@ -46,7 +46,9 @@ TEST(MemoryWriteCommand, WritesAddressThenBytesInUpperCaseHex) {
                                                         0x00, 0x00, 0x10, 0x27, 0x00, 0x00};
     EXPECT_EQ(MemoryWriteCommand(0x1F00, configuration), "*I22A01F001C001600E803000010270000");
     const std::array<std::uint8_t, 8> point = {0x02, 0x01, 0x80, 0x36, 0xBE, 0x26, 0x46, 0x3C};
-    EXPECT_EQ(MemoryWriteCommand(0x0440, point), "*I22A004400201" "8036BE26" "463C");
+    EXPECT_EQ(MemoryWriteCommand(0x0440, point), "*I22A004400201"
+                                                 "8036BE26"
+                                                 "463C");
 }
 
 TEST(MonitorCommands, EndInTheChannelNumber) {
@@ -66,22 +68,23 @@ struct NameCase {
 
 class ModelNames : public ::testing::TestWithParam<NameCase> {};
 
-TEST_P(ModelNames, AreReadFromTheReply) { EXPECT_EQ(ReadModelName(GetParam().Reply), GetParam().Name); }
+TEST_P(ModelNames, AreReadFromTheReply) {
+    EXPECT_EQ(ReadModelName(GetParam().Reply), GetParam().Name);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, ModelNames,
-    ::testing::Values(
-        NameCase{"StarNamBlankName", "*NAM KALDORN-3C+", "KALDORN-3C+"},
-        NameCase{"LowerCaseNameIsUpperCased", "*NAM kaldorn-3c+", "KALDORN-3C+"},
-        NameCase{"NoStarHoldsNoName", "NAM RIVAN", std::nullopt},
-        NameCase{"EmptyReplyHoldsNoName", "", std::nullopt},
-        NameCase{"NameCutTo16", "*NAM ABCDEFGHIJKLMNOPQ", "ABCDEFGHIJKLMNOP"},
-        NameCase{"NameEndsAtABlank", "*NAM   RIVAN 2", "RIVAN"},
-        NameCase{"EndingAfterTheStarIsEmpty", "*", ""},
-        NameCase{"AnyCharacterAfterTheStar", "*XAMRIVAN", "RIVAN"},
-        NameCase{"AAndMAreOptional", "*NRIVAN", "RIVAN"},
-        NameCase{"TextBeforeTheStarIsSkipped", "ok *NAM PELCAN", "PELCAN"},
-        NameCase{"OnlyUpperCaseAAndMAreSkipped", "*nam rivan", "AM"}),
+    ::testing::Values(NameCase{"StarNamBlankName", "*NAM KALDORN-3C+", "KALDORN-3C+"},
+                      NameCase{"LowerCaseNameIsUpperCased", "*NAM kaldorn-3c+", "KALDORN-3C+"},
+                      NameCase{"NoStarHoldsNoName", "NAM RIVAN", std::nullopt},
+                      NameCase{"EmptyReplyHoldsNoName", "", std::nullopt},
+                      NameCase{"NameCutTo16", "*NAM ABCDEFGHIJKLMNOPQ", "ABCDEFGHIJKLMNOP"},
+                      NameCase{"NameEndsAtABlank", "*NAM   RIVAN 2", "RIVAN"},
+                      NameCase{"EndingAfterTheStarIsEmpty", "*", ""},
+                      NameCase{"AnyCharacterAfterTheStar", "*XAMRIVAN", "RIVAN"},
+                      NameCase{"AAndMAreOptional", "*NRIVAN", "RIVAN"},
+                      NameCase{"TextBeforeTheStarIsSkipped", "ok *NAM PELCAN", "PELCAN"},
+                      NameCase{"OnlyUpperCaseAAndMAreSkipped", "*nam rivan", "AM"}),
     [](const auto& info) { return std::string(info.param.Behaviour); });
 
 struct VersionCase {
@@ -96,14 +99,14 @@ TEST_P(Versions, AreReadFromTheFirstDigit) {
     EXPECT_EQ(ReadVersion(GetParam().Reply), GetParam().Version);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Replies, Versions,
-    ::testing::Values(VersionCase{"StarVerBlankNumber", "*VER 1.23", 1.23f},
-                      VersionCase{"LetterThenWholeNumber", "V2", 2.0f},
-                      VersionCase{"TextAfterTheNumberIsIgnored", "*VER 12.50 beta", 12.5f},
-                      VersionCase{"NoDigitIsNoNumber", "*VER", std::nullopt},
-                      VersionCase{"EmptyReplyIsNoNumber", "", std::nullopt}),
-    [](const auto& info) { return std::string(info.param.Behaviour); });
+INSTANTIATE_TEST_SUITE_P(Replies, Versions,
+                         ::testing::Values(VersionCase{"StarVerBlankNumber", "*VER 1.23", 1.23f},
+                                           VersionCase{"LetterThenWholeNumber", "V2", 2.0f},
+                                           VersionCase{"TextAfterTheNumberIsIgnored",
+                                                       "*VER 12.50 beta", 12.5f},
+                                           VersionCase{"NoDigitIsNoNumber", "*VER", std::nullopt},
+                                           VersionCase{"EmptyReplyIsNoNumber", "", std::nullopt}),
+                         [](const auto& info) { return std::string(info.param.Behaviour); });
 
 TEST(ReadVersion, IgnoresTheProcessLocale) {
     // A locale with a decimal comma must not turn 1.23 into 1.

@@ -8,7 +8,9 @@ void ScriptedPeer::SendAt(SimTime at, std::string_view bytes) {
         output_.push_back(TimedByte{at, static_cast<std::uint8_t>(c)});
 }
 
-void ScriptedPeer::Receive(std::string_view bytes, SimTime) { received_.append(bytes); }
+void ScriptedPeer::Receive(std::string_view bytes, SimTime) {
+    received_.append(bytes);
+}
 
 std::optional<TimedByte> ScriptedPeer::TakeByte(SimTime now, SimTime deadline) {
     if (output_.empty() || output_.front().Time > deadline)

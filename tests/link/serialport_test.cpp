@@ -52,13 +52,13 @@ TEST_P(SelectPortNames, NamesThePort) {
     EXPECT_FALSE(port.IsOpen());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Indexes, SelectPortNames,
-    ::testing::Values(SelectCase{"FirstPort", 0, "COM1", 0}, SelectCase{"FifthPort", 4, "COM5", 4},
-                      SelectCase{"LastPort", 7, "COM8", 7},
-                      SelectCase{"PastTheEndNamesCom2", 8, "COM2", 1},
-                      SelectCase{"NegativeNamesCom2", -1, "COM2", 1}),
-    [](const auto& info) { return std::string(info.param.Behaviour); });
+INSTANTIATE_TEST_SUITE_P(Indexes, SelectPortNames,
+                         ::testing::Values(SelectCase{"FirstPort", 0, "COM1", 0},
+                                           SelectCase{"FifthPort", 4, "COM5", 4},
+                                           SelectCase{"LastPort", 7, "COM8", 7},
+                                           SelectCase{"PastTheEndNamesCom2", 8, "COM2", 1},
+                                           SelectCase{"NegativeNamesCom2", -1, "COM2", 1}),
+                         [](const auto& info) { return std::string(info.param.Behaviour); });
 
 TEST(SerialPortConstruction, SelectsWithoutOpening) {
     SimulatedDriver driver;
@@ -220,7 +220,8 @@ TEST_P(ReadLineBytes, StoresTheLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Bytes, ReadLineBytes,
-    ::testing::Values(ReadCase{"EndsAtCr", "ABC\r\n", "ABC"}, ReadCase{"EndsAtLf", "ABC\nDEF", "ABC"},
+    ::testing::Values(ReadCase{"EndsAtCr", "ABC\r\n", "ABC"},
+                      ReadCase{"EndsAtLf", "ABC\nDEF", "ABC"},
                       ReadCase{"EndsAtNul", std::string("AB\0CD\r", 6), "AB"},
                       ReadCase{"TabBecomesBlank", "A\tB\r", "A B"},
                       ReadCase{"BelBecomesDot", "A\aB\r", "A.B"},
