@@ -4,6 +4,7 @@
 #include "link/serialport.h"
 #include "link/simulateddriver.h"
 #include "link/simulatedunit.h"
+#include "profile/equipmentprofile.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,27 @@ TEST_F(SimulatedUnitTest, AnswersAllThirtyNineBlockReads) {
         EXPECT_EQ(reply.size(), 4 + 2 * length) << command;
     }
     EXPECT_EQ(unit.Commands(), commands);
+}
+
+TEST_F(SimulatedUnitTest, ItsBlocksFillAProfile) {
+    OpenPort();
+    ScriptLineList lines;
+    EquipmentProfile profile(lines);
+    profile.SetDefaults();
+    const std::uint16_t point4 = 0x0480;
+    const std::uint16_t message31 = 0x01F0;
+    for (auto [address, length] :
+         {std::pair<std::uint16_t, int>{0x1F00, 12}, {point4, 32}, {message31, 16}}) {
+        const std::string reply = Ask(Protocol::MemoryReadCommand(address, length));
+        const auto data = Protocol::ReadBlockData(address, reply);
+        ASSERT_TRUE(data.has_value()) << reply;
+        profile.ApplyDataBlock(address, *data);
+    }
+    EXPECT_EQ(profile.WarningMER(), 28);
+    EXPECT_EQ(profile.AlarmMER(), 22);
+    EXPECT_EQ(profile.FrequencyKHz(4), 858000u);
+    EXPECT_EQ(profile.Active(4), 1);
+    EXPECT_EQ(profile.GetMessageText(31), std::string(16, ' '));
 }
 
 TEST_F(SimulatedUnitTest, StoresWrittenBlocksAndTakesThemIntoUseOnReset) {
@@ -227,6 +249,39 @@ TEST(SimulatedUnitLine, StaysQuietWhileTheHostHoldsUnreadBytes) {
     EXPECT_EQ(unit.NextByteTime(1s), SimTime(1250ms));
     unit.Receive("*?NAM\r\n", 2s);
     EXPECT_EQ(unit.NextByteTime(2s), SimTime(2s)) << "the answer goes out at once";
+}
+
+} // namespace
+
+namespace {
+
+TEST(SimulatedPorts, MissingAndSilentPortsCostWhatTheUserWouldWait) {
+    SimulatedDriver driver;
+    SimulatedUnit unit;
+    driver.AddPort("COM3");
+    driver.AddPort("COM4");
+    driver.AttachPeer("COM5", unit);
+    SerialPort port(driver, 1);
+    ExchangeBuffer buffer{};
+    std::vector<std::string> outcome;
+    for (int index = 0; index < 8; ++index) {
+        port.SelectPort(index);
+        if (!port.Open()) {
+            outcome.push_back("missing");
+            continue;
+        }
+        port.Configure();
+        PutText(buffer, Protocol::NameQuery);
+        const bool found = port.Query(buffer, ReplyCapacity) && !TextOf(buffer).empty();
+        port.Close();
+        outcome.push_back(found ? std::string(TextOf(buffer)) : "silent");
+        if (found)
+            break;
+    }
+    EXPECT_EQ(outcome,
+              (std::vector<std::string>{"missing", "missing", "silent", "silent", "*NAM RIVAN"}));
+    // Two XON waits of 32 x 105 ms, then one heartbeat on COM5.
+    EXPECT_EQ(driver.Now(), 2 * 3360ms + 250ms);
 }
 
 } // namespace
