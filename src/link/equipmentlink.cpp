@@ -53,7 +53,9 @@ std::uint32_t FindModelRow(std::string_view name) {
 
 EquipmentLink::EquipmentLink(PortDriver& driver) : driver_(driver) {}
 
-EquipmentLink::~EquipmentLink() { CloseLink(); }
+EquipmentLink::~EquipmentLink() {
+    CloseLink();
+}
 
 void EquipmentLink::Detect(LinkEvents& events) {
     events.AppendLine(std::string(DetectingLine));
@@ -192,9 +194,8 @@ SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList
     return outcome;
 }
 
-ReceiveOutcome EquipmentLink::ReceiveProfile(EquipmentProfile& profile,
-                                             ScriptLineList& scriptLines, const std::string& now,
-                                             LinkEvents& events) {
+ReceiveOutcome EquipmentLink::ReceiveProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
+                                             const std::string& now, LinkEvents& events) {
     if (!OpenLink(events)) {
         events.AppendLine(std::string(ReceiveNoUnitLine));
         return ReceiveOutcome::NoUnit;
@@ -252,8 +253,7 @@ bool EquipmentLink::ReadDetectionPointBlocks(EquipmentProfile& profile, LinkEven
     events.AppendLine(std::string(LoadingPointsLine));
     for (int point = 0; point < MemoryMap::PointCount; ++point) {
         events.ProcessPendingEvents();
-        if (!ReadBlock(MemoryMap::PointAddress(point), MemoryMap::PointReadLength, profile,
-                       events))
+        if (!ReadBlock(MemoryMap::PointAddress(point), MemoryMap::PointReadLength, profile, events))
             return false;
     }
     return true;

@@ -14,9 +14,8 @@
 // The models of the family, in the order names are compared; a unit must answer one of
 // these names exactly.
 inline constexpr std::array<std::string_view, 14> ModelTable = {
-    "KALDORN-1",  "KALDORN-1B", "KALDORN-1+", "KALDORN-3", "KALDORN-3S",
-    "KALDORN-3+", "KALDORN-3C+", "KALDORN-7", "MEVRAL-1",  "MEVRAL-1+",
-    "QX-427",     "LUMESCOPE",  "PELCAN",     "RIVAN"};
+    "KALDORN-1", "KALDORN-1B", "KALDORN-1+", "KALDORN-3", "KALDORN-3S", "KALDORN-3+", "KALDORN-3C+",
+    "KALDORN-7", "MEVRAL-1",   "MEVRAL-1+",  "QX-427",    "LUMESCOPE",  "PELCAN",     "RIVAN"};
 inline constexpr std::uint32_t RivanModelRow = 13;
 // The row a name outside the table gets; it is never stored.
 inline constexpr std::uint32_t UnknownModelRow = 14;

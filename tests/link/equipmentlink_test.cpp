@@ -85,10 +85,9 @@ TEST_F(EquipmentLinkTest, FindsTheUnitOnCom5AfterFourSilentPorts) {
 
     link.Detect(events);
 
-    EXPECT_THAT(events.Lines,
-                ElementsAre("Detecting equipment and COM port", "COM1 -> not used",
-                            "COM2 -> not used", "COM3 -> not used", "COM4 -> not used",
-                            "COM5 -> RIVAN ver1.05"));
+    EXPECT_THAT(events.Lines, ElementsAre("Detecting equipment and COM port", "COM1 -> not used",
+                                          "COM2 -> not used", "COM3 -> not used",
+                                          "COM4 -> not used", "COM5 -> RIVAN ver1.05"));
     EXPECT_TRUE(link.EquipmentFound());
     EXPECT_EQ(link.PortIndex(), 4);
     EXPECT_EQ(link.ModelIndex(), RivanModelRow);
@@ -293,8 +292,7 @@ TEST_F(EquipmentLinkTest, ANakOnTheThirdDataLineStopsThereAndStillResets) {
 TEST_F(EquipmentLinkTest, SendingWithoutAUnitSendsNothing) {
     driver.AddPort("COM1");
     profile.SetDefaults();
-    EXPECT_EQ(link.SendProfile(profile, lines, "Untitled.PRO", "NOW", events),
-              SendOutcome::NoUnit);
+    EXPECT_EQ(link.SendProfile(profile, lines, "Untitled.PRO", "NOW", events), SendOutcome::NoUnit);
     EXPECT_EQ(events.Lines.back(), "ERROR: unable to send data. Check connection");
     EXPECT_TRUE(driver.Wire("COM1").empty());
 }
@@ -372,6 +370,32 @@ TEST_F(EquipmentLinkTest, AUnitThatFallsSilentCostsAtMostThreeWaits) {
 
     EXPECT_EQ(driver.Now() - start, 3 * SilentWait);
     EXPECT_EQ(events.Lines.size(), 6u);
+}
+
+TEST_F(EquipmentLinkTest, AShortConfigurationReplyKeepsTheDefaultsWithoutFailing) {
+    Detected();
+    unit.Memory()[0x1F00] = 40; // a warning MER the profile must not take
+    unit.Settings().Replies["*?I22A01F0000C"] = "*I22" + std::string(23, '0'); // 23 digits
+    profile.SetDefaults();
+
+    EXPECT_EQ(link.ReceiveProfile(profile, lines, "NOW", events), ReceiveOutcome::Complete);
+
+    EXPECT_EQ(events.Lines[1], "*I2200000000000000000000000");
+    EXPECT_EQ(profile.WarningMER(), 28);
+    EXPECT_EQ(profile.AlarmMER(), 22);
+}
+
+TEST_F(EquipmentLinkTest, AnEmptyReplyFailsTheStepAndAShortOneAppliesNothing) {
+    Detected();
+    unit.Settings().Replies["*?I22A00400020"] = "";
+    unit.Settings().Replies["*?I22A00000010"] = "*I";
+    profile.SetDefaults();
+
+    EXPECT_EQ(link.ReceiveProfile(profile, lines, "NOW", events), ReceiveOutcome::Incomplete);
+
+    EXPECT_EQ(events.Lines[3], "");
+    EXPECT_EQ(events.Lines[5], "*I");
+    EXPECT_EQ(CommandsStartingWith("*?I22A00"), 1u + 32u);
 }
 
 TEST_F(EquipmentLinkTest, ReceivingWithoutAUnitLogsTheError) {
