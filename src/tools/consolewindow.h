@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class QKeyEvent;
+class QPainter;
 
 class ConsoleWindow : public QWidget {
     Q_OBJECT
@@ -41,10 +42,10 @@ protected:
 
 private:
     void TrackAltKey(const QKeyEvent& event, bool pressed);
-    void DrawCell(class QPainter& painter, int column, int row, const ConsoleCell& cell);
+    void DrawCell(QPainter& painter, int column, int row, const ConsoleCell& cell);
     // Draws the single and double line frame characters and block elements with lines
     // and rectangles, so that they join from cell to cell; false for other bytes.
-    bool DrawGraphic(class QPainter& painter, const QRect& rect, std::uint8_t character,
+    bool DrawGraphic(QPainter& painter, const QRect& rect, std::uint8_t character,
                      const QColor& colour);
 
     Console& console_;
