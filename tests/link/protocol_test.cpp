@@ -1,5 +1,6 @@
 // Tests of the command texts and the readers of the unit's replies.
 #include "link/protocol.h"
+#include "profile/equipmentprofile.h"
 
 #include <gtest/gtest.h>
 
@@ -213,6 +214,60 @@ TEST(MeasurementText, IsTheReplyFromPosition5) {
     EXPECT_EQ(ReadMeasurementText("*MER32.5"), "32.5");
     EXPECT_EQ(ReadMeasurementText("*BER2.10E-07"), "2.10E-07");
     EXPECT_EQ(ReadMeasurementText("*BER"), "");
+}
+
+} // namespace
+
+namespace {
+
+class BlockReplyIntoProfile : public ::testing::Test {
+protected:
+    BlockReplyIntoProfile() { profile.SetDefaults(); }
+
+    // What Receive does with a reply: the data from the fifth character, when complete.
+    void Apply(std::uint16_t address, const std::string& reply) {
+        if (auto data = ReadBlockData(address, reply))
+            profile.ApplyDataBlock(address, *data);
+    }
+
+    ScriptLineList lines;
+    EquipmentProfile profile{lines};
+};
+
+TEST_F(BlockReplyIntoProfile, FrequencyDigitsDecodeToKilohertz) {
+    // Point 1: number 1, active, 650000 kHz, warning 80, alarm 50.
+    Apply(0x0420, "*I22"
+                  "0101"
+                  "8036BE26"
+                  "5032" +
+                      std::string(48, '0'));
+    EXPECT_EQ(profile.FrequencyKHz(1), 650000u);
+    EXPECT_EQ(profile.Active(1), 1);
+    EXPECT_EQ(profile.WarningPower(1), 80);
+    EXPECT_EQ(profile.AlarmPower(1), 50);
+}
+
+TEST_F(BlockReplyIntoProfile, ThePointIsChosenByTheAddressNotByByteZero) {
+    // 474000 kHz is 474000000 Hz = 1C40AA80, low byte first.
+    Apply(0x0400, "*I22"
+                  "0501"
+                  "80AA401C"
+                  "463C" +
+                      std::string(48, '0'));
+    EXPECT_EQ(profile.FrequencyKHz(0), 474000u);
+    EXPECT_EQ(profile.FrequencyKHz(5), 650000u) << "point 5 keeps its default";
+}
+
+TEST_F(BlockReplyIntoProfile, AShortConfigurationReplyChangesNothing) {
+    // MER 30 and 20 dB; one digit short of the 24 the block needs.
+    Apply(0x1F00, "*I22"
+                  "1E001400F4010000204E000");
+    EXPECT_EQ(profile.WarningMER(), 28);
+    EXPECT_EQ(profile.AlarmMER(), 22);
+    Apply(0x1F00, "*I22"
+                  "1E001400F4010000204E0000");
+    EXPECT_EQ(profile.WarningMER(), 30);
+    EXPECT_EQ(profile.AlarmMER(), 20);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "link/serialport.h"
 #include "link/simulateddriver.h"
 #include "link/simulatedunit.h"
+#include "profile/equipmentprofile.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,27 @@ TEST_F(SimulatedUnitTest, AnswersAllThirtyNineBlockReads) {
         EXPECT_EQ(reply.size(), 4 + 2 * length) << command;
     }
     EXPECT_EQ(unit.Commands(), commands);
+}
+
+TEST_F(SimulatedUnitTest, ItsBlocksFillAProfile) {
+    OpenPort();
+    ScriptLineList lines;
+    EquipmentProfile profile(lines);
+    profile.SetDefaults();
+    const std::uint16_t point4 = 0x0480;
+    const std::uint16_t message31 = 0x01F0;
+    for (auto [address, length] :
+         {std::pair<std::uint16_t, int>{0x1F00, 12}, {point4, 32}, {message31, 16}}) {
+        const std::string reply = Ask(Protocol::MemoryReadCommand(address, length));
+        const auto data = Protocol::ReadBlockData(address, reply);
+        ASSERT_TRUE(data.has_value()) << reply;
+        profile.ApplyDataBlock(address, *data);
+    }
+    EXPECT_EQ(profile.WarningMER(), 28);
+    EXPECT_EQ(profile.AlarmMER(), 22);
+    EXPECT_EQ(profile.FrequencyKHz(4), 858000u);
+    EXPECT_EQ(profile.Active(4), 1);
+    EXPECT_EQ(profile.GetMessageText(31), std::string(16, ' '));
 }
 
 TEST_F(SimulatedUnitTest, StoresWrittenBlocksAndTakesThemIntoUseOnReset) {
