@@ -252,3 +252,36 @@ TEST(SimulatedUnitLine, StaysQuietWhileTheHostHoldsUnreadBytes) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SimulatedPorts, MissingAndSilentPortsCostWhatTheUserWouldWait) {
+    SimulatedDriver driver;
+    SimulatedUnit unit;
+    driver.AddPort("COM3");
+    driver.AddPort("COM4");
+    driver.AttachPeer("COM5", unit);
+    SerialPort port(driver, 1);
+    ExchangeBuffer buffer{};
+    std::vector<std::string> outcome;
+    for (int index = 0; index < 8; ++index) {
+        port.SelectPort(index);
+        if (!port.Open()) {
+            outcome.push_back("missing");
+            continue;
+        }
+        port.Configure();
+        PutText(buffer, Protocol::NameQuery);
+        const bool found = port.Query(buffer, ReplyCapacity) && !TextOf(buffer).empty();
+        port.Close();
+        outcome.push_back(found ? std::string(TextOf(buffer)) : "silent");
+        if (found)
+            break;
+    }
+    EXPECT_EQ(outcome,
+              (std::vector<std::string>{"missing", "missing", "silent", "silent", "*NAM RIVAN"}));
+    // Two XON waits of 32 x 105 ms, then one heartbeat on COM5.
+    EXPECT_EQ(driver.Now(), 2 * 3360ms + 250ms);
+}
+
+} // namespace
