@@ -229,6 +229,10 @@ void SimulatedUnit::HandleLine(const std::string& line, SimTime now) {
 
 bool SimulatedUnit::Execute(const std::string& command, SimTime now, std::string& reply) {
     int channel = 0;
+    if (const auto odd = settings_.Replies.find(command); odd != settings_.Replies.end()) {
+        reply = odd->second;
+        return true;
+    }
     if (command == Protocol::NameQuery) {
         reply = std::string(NameReplyHeader) + settings_.Name;
         return true;

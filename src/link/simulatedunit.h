@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ struct UnitSettings {
     SimTime ReplyDelay{0}; // fault when above 105 ms: reply lines start this late
     std::string Garbage;   // fault: these bytes go out before every answer to a command
     int HangUpAfter = 0;   // fault: the line is gone once k commands are answered
+    // Odd answers: a query listed here is accepted and answered with this reply line
+    // instead of the unit's own (a short block, a name with a typo, ...).
+    std::map<std::string, std::string, std::less<>> Replies;
 };
 
 // One command line the unit took, and what it answered.
