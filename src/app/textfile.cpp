@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 constexpr char CR = '\r';
@@ -49,21 +52,27 @@ TextFileResult ReadTextLines(const QString& path, ScriptLineList& lines) {
 
 TextFileResult WriteTextLines(const QString& path, const ScriptLineList& lines) {
     QSaveFile file(path);
-    const auto failure = [&] {
-        // Read the reason before cancelling, which replaces it with its own.
-        const TextFileResult result{
-            false,
-            QStringLiteral("Cannot write file %1. %2").arg(Quoted(path), file.errorString())};
+    const auto failure = [&](const QString& reason) {
         file.cancelWriting();
-        return result;
+        return TextFileResult{false,
+                              QStringLiteral("Cannot write file %1. %2").arg(Quoted(path), reason)};
     };
     if (!file.open(QIODevice::WriteOnly))
-        return failure();
+        return failure(file.errorString());
+    const auto put = [&file](std::string_view bytes) {
+        return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+               static_cast<qint64>(bytes.size());
+    };
     for (const std::string& line : lines) {
-        if (file.write(line.data(), static_cast<qint64>(line.size())) < 0 ||
-            file.write(LineEnd.data(), static_cast<qint64>(LineEnd.size())) < 0)
-            return failure();
+        if (!put(line) || !put(LineEnd))
+            return failure(file.errorString());
     }
+    // The save file would put a file whose buffered tail failed to reach the disk (a full
+    // disk, a size limit) in the place of the old one: push the tail out and check first.
+    errno = 0;
+    if (!file.flush())
+        return failure(errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                  : file.errorString());
     if (!file.commit())
         return {false,
                 QStringLiteral("Cannot write file %1. %2").arg(Quoted(path), file.errorString())};
