@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QColor>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cassert>
 #include <cstdio>
 #include <stdexcept>
