@@ -158,7 +158,6 @@ void TMainForm::CreateActions() {
             new QAction(ImageList::Icon(row.Image), QString::fromLatin1(row.Caption), this);
         action->setObjectName(QString::fromLatin1(row.Name));
         action->setToolTip(QString::fromLatin1(row.Hint));
-        action->setStatusTip(QString::fromLatin1(row.Hint));
         const auto handler = row.Handler;
         // Qt lets no exception cross its event loop: every command reports its own.
         connect(action, &QAction::triggered, this, [this, handler] {
@@ -195,7 +194,6 @@ QToolButton* TMainForm::AddOwnButton(QAction* action, const QString& name, const
     button->setIcon(action->icon());
     button->setText(action->iconText());
     button->setToolTip(hint);
-    button->setStatusTip(hint);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setIconSize(ToolBar1->iconSize());
