@@ -8,6 +8,7 @@
 #include "profile/programidentity.h"
 #include "tools/aboutbox.h"
 #include "tools/scratchpad.h"
+#include "tools/versionblocksource.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
@@ -24,7 +25,8 @@ int main(int argc, char** argv) {
         QtPrompts prompts;
         TMainForm mainForm(prompts);
         prompts.SetParent(&mainForm);
-        TAboutBox aboutBox(&mainForm);
+        const auto versionSource = MakeSystemVersionBlockSource();
+        TAboutBox aboutBox(*versionSource, &mainForm);
         TScratchPad scratchPad(prompts);
         TCfgEditorDlg cfgEditorDlg(mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts,
                                    &mainForm);
