@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
                                    &mainForm);
         TMessEditDlg messEditDlg(mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts,
                                  &mainForm);
-        TPasswordDlg passwordDlg(&mainForm);
+        TPasswordDlg passwordDlg(messEditDlg, &messEditDlg);
         TMonitorDlg monitorDlg(prompts, &mainForm);
         mainForm.AttachWindows({&aboutBox, &scratchPad, &cfgEditorDlg, &detPointsDlg,
                                 &messEditDlg, &passwordDlg, &monitorDlg});

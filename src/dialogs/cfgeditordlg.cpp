@@ -1,4 +1,145 @@
-// Placeholder for the configuration editor.
+// The configuration editor: shows the four thresholds, stores them on OK, puts the
+// snapshot back on Cancel.
 #include "dialogs/cfgeditordlg.h"
 
-TCfgEditorDlg::TCfgEditorDlg(EquipmentProfile&, std::function<void()>, Prompts&, QWidget* parent) : QDialog(parent) { setObjectName(QStringLiteral("CfgEditorDlg")); }
+#include "dialogs/dialogframe.h"
+#include "dialogs/numbertext.h"
+#include "profile/equipmentprofile.h"
+#include "ui/prompts.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int MerEditWidth = 60;
+constexpr int BerEditWidth = 90;
+
+QLineEdit* NewEdit(const char* name, int width, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setFixedWidth(width);
+    edit->setMaxLength(32767); // no limit of its own: all checking happens on OK
+    return edit;
+}
+
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+TCfgEditorDlg::TCfgEditorDlg(EquipmentProfile& profile, std::function<void()> setModified,
+                             Prompts& prompts, QWidget* parent)
+    : QDialog(parent), profile_(profile), setModified_(std::move(setModified)), prompts_(prompts) {
+    setObjectName(QStringLiteral("CfgEditorDlg"));
+    setWindowTitle(QStringLiteral("Configuration editor"));
+    setModal(true);
+
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName(QStringLiteral("GroupBox1"));
+    AlarmMER = NewEdit("AlarmMER", MerEditWidth, frame);
+    WarningMER = NewEdit("WarningMER", MerEditWidth, frame);
+    AlarmBER = NewEdit("AlarmBER", BerEditWidth, frame);
+    WarningBER = NewEdit("WarningBER", BerEditWidth, frame);
+
+    auto* grid = new QGridLayout(frame);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(8);
+    const auto addRow = [&](int row, const char* label, QLineEdit* edit, const char* unit) {
+        auto* caption = new QLabel(QString::fromLatin1(label), frame);
+        caption->setBuddy(edit);
+        grid->addWidget(caption, row, 0);
+        auto* field = new QHBoxLayout;
+        field->setSpacing(6);
+        field->addWidget(edit);
+        if (unit != nullptr)
+            field->addWidget(new QLabel(QString::fromLatin1(unit), frame));
+        field->addStretch(1);
+        grid->addLayout(field, row, 1);
+    };
+    addRow(0, "MER Alarm ", AlarmMER, "dB");
+    addRow(1, "MER Warning ", WarningMER, "dB");
+    addRow(2, "BER Alarm ", AlarmBER, nullptr);
+    addRow(3, "BER Warning", WarningBER, nullptr);
+
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+
+    setTabOrder(OKBtn, CancelBtn);
+    setTabOrder(CancelBtn, AlarmMER);
+    setTabOrder(AlarmMER, WarningMER);
+    setTabOrder(WarningMER, AlarmBER);
+    setTabOrder(AlarmBER, WarningBER);
+
+    connect(OKBtn, &QPushButton::clicked, this, &TCfgEditorDlg::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &TCfgEditorDlg::CancelBtnClick);
+    MakeFixedSizeFrame(*this);
+}
+
+void TCfgEditorDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    CentreOnScreen(*this);
+    FormShow();
+}
+
+void TCfgEditorDlg::FormShow() {
+    AlarmMER->clear();
+    WarningMER->clear();
+    profile_.SnapshotConfiguration();
+    ReloadData();
+    OKBtn->setFocus();
+}
+
+void TCfgEditorDlg::ReloadData() {
+    AlarmMER->setText(ToQt(MerText(profile_.AlarmMER())));
+    WarningMER->setText(ToQt(MerText(profile_.WarningMER())));
+    AlarmBER->setText(ToQt(BerText(profile_.AlarmBER())));
+    WarningBER->setText(ToQt(BerText(profile_.WarningBER())));
+}
+
+void TCfgEditorDlg::SaveData() {
+    profile_.SetAlarmMER(ValueOrThrow(MerFromText(AlarmMER->text().toStdString())));
+    profile_.SetWarningMER(ValueOrThrow(MerFromText(WarningMER->text().toStdString())));
+    profile_.SetAlarmBER(ValueOrThrow(BerFromText(AlarmBER->text().toStdString())));
+    profile_.SetWarningBER(ValueOrThrow(BerFromText(WarningBER->text().toStdString())));
+}
+
+void TCfgEditorDlg::OKBtnClick() {
+    // The dialog closes with OK even when a text is refused: the error box reports it,
+    // and what was stored before the refused text stays stored.
+    RunReported(prompts_, [this] {
+        SaveData();
+        setModified_();
+    });
+    accept();
+}
+
+void TCfgEditorDlg::CancelBtnClick() {
+    if (isVisible())
+        profile_.RestoreConfiguration();
+    QDialog::reject();
+}
+
+void TCfgEditorDlg::reject() {
+    CancelBtnClick();
+}
