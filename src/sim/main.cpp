@@ -1,7 +1,292 @@
-// rivan-sim: serves a simulated unit on a pseudo-terminal.
-#include <cstdio>
+// rivan-sim: serves a simulated unit on a pseudo-terminal, in real time.
+#include "pseudoterminal.h"
 
-int main() {
-    std::puts("rivan-sim: not built yet");
-    return 1;
+#include "link/simulatedunit.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// One byte of 8N1 at 115200 bit/s: ten bits, 86.8 us.
+constexpr SimTime PacedByteTime{87};
+// Stray bytes the --garbage fault puts before every answer.
+constexpr char GarbageBytes[] = "~#\x7F\xFE";
+
+// How long a hung-up unit waits for the host to read its last answer.
+constexpr SimTime HangUpPatience = std::chrono::seconds(10);
+
+// How long bytes written to the master may take to reach the host's input queue.
+constexpr SimTime SettleTime = std::chrono::milliseconds(50);
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) {
+    stopRequested = 1;
+}
+
+struct Options {
+    int Com = 1;
+    bool Pace = false;
+    bool Trace = false;
+    UnitSettings Unit;
+};
+
+void PrintHelp() {
+    std::puts("Usage: rivan-sim [options]\n"
+              "Serves a simulated RIVAN unit on a pseudo-terminal until interrupted.\n"
+              "Prints the terminal's path and a RIVAN_COMn=... line; export that line and the\n"
+              "program finds the unit on COMn.\n"
+              "\n"
+              "  --com N          the port number for the RIVAN_COMn line (1 to 8, default 1)\n"
+              "  --pace           send replies at the pace of 115200 bit/s 8N1 (86.8 us a byte)\n"
+              "  --trace          print every command and the unit's answer\n"
+              "  --name TEXT      model name in the name reply (default RIVAN)\n"
+              "  --version TEXT   version in the version reply (default 1.05)\n"
+              "  --heartbeat MS   XON repeat while idle (default 250)\n"
+              "Faults:\n"
+              "  --silent         never answer\n"
+              "  --nak K          refuse the K-th command with NAK\n"
+              "  --late MS        start every reply line MS milliseconds after the ACK\n"
+              "  --garbage        send stray bytes before every answer\n"
+              "  --hangup K       drop the line after answering K commands\n"
+              "  --help           show this text");
+}
+
+bool ParseNumber(const char* text, int low, int high, int& value) {
+    char* end = nullptr;
+    const long number = std::strtol(text, &end, 10);
+    if (!*text || *end || number < low || number > high)
+        return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+// False with a message on stderr when the arguments make no sense; `help` when asked.
+bool ParseOptions(int argc, char** argv, Options& options, bool& help) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        auto value = [&](const char*& text) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "rivan-sim: %s needs a value\n", option.c_str());
+                return false;
+            }
+            text = argv[++i];
+            return true;
+        };
+        auto number = [&](int low, int high, int& target) {
+            const char* text = nullptr;
+            if (!value(text))
+                return false;
+            if (ParseNumber(text, low, high, target))
+                return true;
+            std::fprintf(stderr, "rivan-sim: %s takes a number from %d to %d\n", option.c_str(),
+                         low, high);
+            return false;
+        };
+        const char* text = nullptr;
+        int count = 0;
+        if (option == "--help" || option == "-h") {
+            help = true;
+        } else if (option == "--com") {
+            if (!number(1, 8, options.Com))
+                return false;
+        } else if (option == "--pace") {
+            options.Pace = true;
+        } else if (option == "--trace") {
+            options.Trace = true;
+        } else if (option == "--name") {
+            if (!value(text))
+                return false;
+            options.Unit.Name = text;
+        } else if (option == "--version") {
+            if (!value(text))
+                return false;
+            options.Unit.Version = text;
+        } else if (option == "--heartbeat") {
+            if (!number(1, 60000, count))
+                return false;
+            options.Unit.Heartbeat = std::chrono::milliseconds(count);
+        } else if (option == "--silent") {
+            options.Unit.Silent = true;
+        } else if (option == "--nak") {
+            if (!number(1, 1000000, options.Unit.NakOnCommand))
+                return false;
+        } else if (option == "--late") {
+            if (!number(0, 60000, count))
+                return false;
+            options.Unit.ReplyDelay = std::chrono::milliseconds(count);
+        } else if (option == "--garbage") {
+            options.Unit.Garbage = GarbageBytes;
+        } else if (option == "--hangup") {
+            if (!number(1, 1000000, options.Unit.HangUpAfter))
+                return false;
+        } else {
+            std::fprintf(stderr, "rivan-sim: unknown option %s (try --help)\n", option.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// A line of text with its control bytes shown, for the trace.
+std::string Printable(std::string_view text) {
+    std::string shown;
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+            continue;
+        }
+        char code[8];
+        std::snprintf(code, sizeof code, "<%02X>", c);
+        shown += code;
+    }
+    return shown;
+}
+
+class Server {
+public:
+    Server(PseudoTerminal& terminal, SimulatedUnit& unit) : terminal_(terminal), unit_(unit) {}
+
+    // Serves until interrupted or the unit hangs up; returns the exit status.
+    int Run() {
+        while (!stopRequested) {
+            const SimTime now = Now();
+            if (terminal_.HostBacklog() > 0)
+                unit_.HoldHeartbeat(now);
+            while (auto byte = unit_.TakeByte(now, now))
+                pending_ += static_cast<char>(byte->Byte);
+            if (!Flush())
+                return 1;
+            if (!unit_.LineUp() && pending_.empty() && HostHasReadAll(now)) {
+                terminal_.HangUp();
+                std::puts("rivan-sim: the unit hung up");
+                return 0;
+            }
+            if (!Wait(now))
+                return 1;
+        }
+        return 0;
+    }
+
+private:
+    SimTime Now() const {
+        return std::chrono::duration_cast<SimTime>(std::chrono::steady_clock::now() - start_);
+    }
+
+    // Closing the master throws away what the host has not read yet, so the line drops
+    // only once the host has taken the unit's last answer (or has left it for too long).
+    bool HostHasReadAll(SimTime now) {
+        if (!hangUpSeen_) {
+            hangUpSeen_ = true;
+            hangUpSince_ = now;
+        }
+        // Bytes written to the master reach the host's queue a moment later.
+        const bool settled = now - lastWrite_ > SettleTime;
+        return (settled && terminal_.HostBacklog() == 0) || now - hangUpSince_ > HangUpPatience;
+    }
+
+    bool Flush() {
+        while (!pending_.empty()) {
+            const ssize_t written = ::write(terminal_.Master(), pending_.data(), pending_.size());
+            if (written > 0) {
+                lastWrite_ = Now();
+                pending_.erase(0, static_cast<std::size_t>(written));
+                continue;
+            }
+            if (written < 0 && (errno == EAGAIN || errno == EINTR))
+                return true; // the host's queue is full: try again when it drains
+            std::perror("rivan-sim: write");
+            return false;
+        }
+        return true;
+    }
+
+    // Sleeps until the host writes, the next byte is due, or a second has passed.
+    bool Wait(SimTime now) {
+        SimTime timeout = hangUpSeen_ ? SimTime{std::chrono::milliseconds(5)} : SimTime{1s};
+        if (const auto next = unit_.NextByteTime(now))
+            timeout = std::min(timeout, std::max(SimTime{0}, *next - now));
+        pollfd watched{terminal_.Master(), POLLIN, 0};
+        if (!pending_.empty()) {
+            watched.events |= POLLOUT;
+            timeout = std::min(timeout, SimTime{std::chrono::milliseconds(10)});
+        }
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+        const timespec limit{static_cast<time_t>(seconds.count()),
+                             static_cast<long>((timeout - seconds).count() * 1000)};
+        const int ready = ::ppoll(&watched, 1, &limit, nullptr);
+        if (ready < 0)
+            return errno == EINTR;
+        if (ready == 0 || !(watched.revents & POLLIN))
+            return true;
+        char bytes[512];
+        const ssize_t count = ::read(terminal_.Master(), bytes, sizeof bytes);
+        if (count > 0)
+            unit_.Receive(std::string_view(bytes, static_cast<std::size_t>(count)), Now());
+        return true;
+    }
+
+    PseudoTerminal& terminal_;
+    SimulatedUnit& unit_;
+    std::string pending_;
+    bool hangUpSeen_ = false;
+    SimTime hangUpSince_{0};
+    SimTime lastWrite_{0};
+    const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    bool help = false;
+    if (!ParseOptions(argc, argv, options, help))
+        return 2;
+    if (help) {
+        PrintHelp();
+        return 0;
+    }
+    if (options.Pace)
+        options.Unit.ByteTime = PacedByteTime;
+#ifdef __linux__
+    // Paced bytes are 87 us apart; the default 50 us timer slack would stretch them.
+    ::prctl(PR_SET_TIMERSLACK, 1UL);
+#endif
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+    std::signal(SIGHUP, RequestStop);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    PseudoTerminal terminal;
+    std::string error;
+    if (!terminal.Open(error)) {
+        std::fprintf(stderr, "rivan-sim: %s\n", error.c_str());
+        return 1;
+    }
+    SimulatedUnit unit(options.Unit);
+    if (options.Trace) {
+        unit.SetTrace([](const UnitExchange& exchange) {
+            std::printf("> %s\n< %s%s%s\n", Printable(exchange.Command).c_str(),
+                        exchange.Accepted ? "ACK" : "NAK", exchange.Reply.empty() ? "" : " ",
+                        Printable(exchange.Reply).c_str());
+        });
+    }
+    std::printf("rivan-sim: unit %s version %s on %s\n", options.Unit.Name.c_str(),
+                options.Unit.Version.c_str(), terminal.SlavePath().c_str());
+    std::printf("RIVAN_COM%d=%s\n", options.Com, terminal.SlavePath().c_str());
+    return Server(terminal, unit).Run();
 }

@@ -1,0 +1,216 @@
+// The serial ports of this computer behind the PortDriver interface, on Qt Serial Port.
+#include "link/device/deviceportdriver.h"
+
+#include "link/portnames.h"
+
+#include <QSerialPort>
+
+namespace {
+
+// Writes are not timed by the link; this only keeps a wedged device from hanging the
+// program for good.
+constexpr int WriteLimitMs = 10000;
+
+} // namespace
+
+struct DevicePortDriver::Port {
+    QSerialPort Serial;
+    int ReadTimeoutMs = 0;
+};
+
+DevicePortDriver::DevicePortDriver() = default;
+
+DevicePortDriver::~DevicePortDriver() = default;
+
+PortHandle DevicePortDriver::Open(std::string_view portName) {
+    auto port = std::make_unique<Port>();
+    port->Serial.setPortName(QString::fromStdString(PortDevicePath(portName)));
+    // Qt Serial Port opens a device for exclusive use (lock file and TIOCEXCL).
+    if (!port->Serial.open(QIODevice::ReadWrite))
+        return InvalidPortHandle;
+    const PortHandle handle = nextHandle_++;
+    ports_.emplace(handle, std::move(port));
+    return handle;
+}
+
+bool DevicePortDriver::Purge(PortHandle handle, PurgeQueue queue) {
+    Port* port = Find(handle);
+    if (!port)
+        return false;
+    return port->Serial.clear(queue == PurgeQueue::Transmit ? QSerialPort::Output
+                                                            : QSerialPort::Input);
+}
+
+bool DevicePortDriver::GetLineSettings(PortHandle handle, LineSettings& settings) {
+    Port* port = Find(handle);
+    if (!port)
+        return false;
+    const QSerialPort& serial = port->Serial;
+    settings.BaudRate = static_cast<std::uint32_t>(serial.baudRate());
+    settings.ByteSize = static_cast<std::uint8_t>(serial.dataBits());
+    switch (serial.parity()) {
+    case QSerialPort::OddParity:
+        settings.Parity = Parity::Odd;
+        break;
+    case QSerialPort::EvenParity:
+        settings.Parity = Parity::Even;
+        break;
+    case QSerialPort::MarkParity:
+        settings.Parity = Parity::Mark;
+        break;
+    case QSerialPort::SpaceParity:
+        settings.Parity = Parity::Space;
+        break;
+    default:
+        settings.Parity = Parity::None;
+        break;
+    }
+    switch (serial.stopBits()) {
+    case QSerialPort::OneAndHalfStop:
+        settings.StopBits = StopBits::OneAndHalf;
+        break;
+    case QSerialPort::TwoStop:
+        settings.StopBits = StopBits::Two;
+        break;
+    default:
+        settings.StopBits = StopBits::One;
+        break;
+    }
+    // Qt knows RTS/CTS as one hardware flow control and has no DSR flow control.
+    settings.OutxCtsFlow = serial.flowControl() == QSerialPort::HardwareControl;
+    settings.OutxDsrFlow = false;
+    settings.SoftwareFlowControl = serial.flowControl() == QSerialPort::SoftwareControl;
+    return true;
+}
+
+bool DevicePortDriver::SetLineSettings(PortHandle handle, const LineSettings& settings) {
+    Port* port = Find(handle);
+    if (!port)
+        return false;
+    QSerialPort& serial = port->Serial;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    switch (settings.Parity) {
+    case Parity::Odd:
+        parity = QSerialPort::OddParity;
+        break;
+    case Parity::Even:
+        parity = QSerialPort::EvenParity;
+        break;
+    case Parity::Mark:
+        parity = QSerialPort::MarkParity;
+        break;
+    case Parity::Space:
+        parity = QSerialPort::SpaceParity;
+        break;
+    case Parity::None:
+        break;
+    }
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    if (settings.StopBits == StopBits::OneAndHalf)
+        stopBits = QSerialPort::OneAndHalfStop;
+    else if (settings.StopBits == StopBits::Two)
+        stopBits = QSerialPort::TwoStop;
+    QSerialPort::FlowControl flow = QSerialPort::NoFlowControl;
+    if (settings.OutxCtsFlow)
+        flow = QSerialPort::HardwareControl;
+    else if (settings.SoftwareFlowControl)
+        flow = QSerialPort::SoftwareControl;
+    return serial.setBaudRate(static_cast<qint32>(settings.BaudRate)) &&
+           serial.setDataBits(static_cast<QSerialPort::DataBits>(settings.ByteSize)) &&
+           serial.setParity(parity) && serial.setStopBits(stopBits) && serial.setFlowControl(flow);
+}
+
+bool DevicePortDriver::SetTimeouts(PortHandle handle, const PortTimeouts& timeouts) {
+    Port* port = Find(handle);
+    if (!port)
+        return false;
+    // Every read is of one byte, so its limit is the multiplier plus the constant.
+    port->ReadTimeoutMs =
+        static_cast<int>(timeouts.ReadTotalTimeoutMultiplier + timeouts.ReadTotalTimeoutConstant);
+    return true;
+}
+
+bool DevicePortDriver::EscapeFunction(PortHandle handle, ModemControl function) {
+    Port* port = Find(handle);
+    if (!port)
+        return false;
+    QSerialPort& serial = port->Serial;
+    bool done = false;
+    switch (function) {
+    case ModemControl::SetDtr:
+        done = serial.setDataTerminalReady(true);
+        break;
+    case ModemControl::ClearDtr:
+        done = serial.setDataTerminalReady(false);
+        break;
+    case ModemControl::SetRts:
+        done = serial.setRequestToSend(true);
+        break;
+    case ModemControl::ClearRts:
+        done = serial.setRequestToSend(false);
+        break;
+    }
+    if (done)
+        return true;
+    // Pseudo-terminals and virtual ports have no modem lines; that is no failure.
+    const bool unsupported = serial.error() == QSerialPort::UnsupportedOperationError;
+    serial.clearError();
+    return unsupported;
+}
+
+ByteRead DevicePortDriver::ReadByte(PortHandle handle) {
+    Port* port = Find(handle);
+    if (!port)
+        return {ReadStatus::Failed, 0};
+    QSerialPort& serial = port->Serial;
+    if (serial.bytesAvailable() == 0 && !serial.waitForReadyRead(port->ReadTimeoutMs)) {
+        const QSerialPort::SerialPortError error = serial.error();
+        serial.clearError();
+        if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+            error == QSerialPort::NotOpenError) {
+            Close(handle);
+            return {ReadStatus::Failed, 0};
+        }
+        if (serial.bytesAvailable() == 0)
+            return {ReadStatus::TimedOut, 0};
+    }
+    char byte = 0;
+    if (!serial.getChar(&byte)) {
+        serial.clearError();
+        return {ReadStatus::Failed, 0};
+    }
+    return {ReadStatus::Byte, static_cast<std::uint8_t>(byte)};
+}
+
+bool DevicePortDriver::Write(PortHandle handle, std::string_view bytes, std::uint32_t& written) {
+    written = 0;
+    Port* port = Find(handle);
+    if (!port)
+        return false;
+    QSerialPort& serial = port->Serial;
+    const qint64 queued = serial.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (queued != static_cast<qint64>(bytes.size()))
+        return false;
+    // Without an event loop the bytes leave only while we wait for them to go.
+    while (serial.bytesToWrite() > 0) {
+        if (!serial.waitForBytesWritten(WriteLimitMs)) {
+            serial.clearError();
+            return false;
+        }
+    }
+    written = static_cast<std::uint32_t>(queued);
+    return true;
+}
+
+void DevicePortDriver::Close(PortHandle handle) {
+    auto found = ports_.find(handle);
+    if (found == ports_.end())
+        return;
+    found->second->Serial.close();
+    ports_.erase(found);
+}
+
+DevicePortDriver::Port* DevicePortDriver::Find(PortHandle handle) {
+    auto found = ports_.find(handle);
+    return found == ports_.end() ? nullptr : found->second.get();
+}

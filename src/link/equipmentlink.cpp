@@ -1,0 +1,271 @@
+// Detection, sending and receiving over the link to the unit.
+#include "link/equipmentlink.h"
+
+#include "link/exchangebuffer.h"
+#include "link/protocol.h"
+#include "profile/memorymap.h"
+
+#include <cassert>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+constexpr std::string_view DetectingLine = "Detecting equipment and COM port";
+constexpr std::string_view NotAvailableSuffix = " not available";
+constexpr std::string_view NotUsedSuffix = " -> not used";
+constexpr std::string_view SendNoUnitLine = "ERROR: unable to send data. Check connection";
+constexpr std::string_view ReceiveNoUnitLine = "ERROR: unable to receive data. Check connection";
+constexpr std::string_view ErrorAtPrefix = "error at: ";
+constexpr std::string_view OkSuffix = " OK";
+constexpr std::string_view SentSuffix = " sent to remote equipment";
+constexpr std::string_view ReceivedLine = "received data from remote equipment";
+constexpr std::string_view LoadingConfigurationLine = "loading configuration data...";
+constexpr std::string_view LoadingPointsLine = "loading identification points data...";
+constexpr std::string_view LoadingMessagesLine = "loading text messages data...";
+
+std::string IdentificationLine(std::string_view portName, const std::string& modelName,
+                               float version) {
+    char line[128];
+    std::snprintf(line, sizeof line, "%.*s -> %s ver%4.2f", static_cast<int>(portName.size()),
+                  portName.data(), modelName.c_str(), static_cast<double>(version));
+    return line;
+}
+
+std::string ProcessedLine(int sent, std::size_t total) {
+    return "processed " + std::to_string(sent) + " data lines of " + std::to_string(total);
+}
+
+std::string Joined(std::string_view first, std::string_view second) {
+    std::string line(first);
+    line += second;
+    return line;
+}
+
+} // namespace
+
+std::uint32_t FindModelRow(std::string_view name) {
+    for (std::uint32_t row = 0; row < ModelTable.size(); ++row)
+        if (ModelTable[row] == name)
+            return row;
+    return UnknownModelRow;
+}
+
+EquipmentLink::EquipmentLink(PortDriver& driver) : driver_(driver) {}
+
+EquipmentLink::~EquipmentLink() {
+    CloseLink();
+}
+
+void EquipmentLink::Detect(LinkEvents& events) {
+    events.AppendLine(std::string(DetectingLine));
+    events.ProcessPendingEvents();
+
+    CloseLink();
+    port_ = std::make_unique<SerialPort>(driver_, 1);
+    equipmentFound_ = false;
+    portIndex_ = -1;
+    events.DetectionStarted();
+
+    for (int index = 0; index < SerialPort::PortCount; ++index) {
+        port_->SelectPort(index);
+        const std::string portName(port_->PortName());
+        if (!port_->Open()) {
+            events.AppendLine(portName + std::string(NotAvailableSuffix));
+            continue;
+        }
+        events.ProcessPendingEvents();
+        port_->Configure();
+        if (IdentifyEquipment(events)) {
+            events.PortTried(true);
+            events.AppendLine(IdentificationLine(portName, modelName_, firmwareVersion_));
+            equipmentFound_ = true;
+            portIndex_ = index;
+            break;
+        }
+        events.PortTried(false);
+        events.AppendLine(portName + std::string(NotUsedSuffix));
+        port_->Close();
+    }
+
+    if (!equipmentFound_)
+        return;
+    // Selecting closes the port; the port object stays, closed, for the unit's port.
+    port_->SelectPort(portIndex_);
+    events.EquipmentDetected(modelName_, std::string(port_->PortName()));
+}
+
+bool EquipmentLink::IdentifyEquipment(LinkEvents& events) {
+    assert(port_ && "identification needs an open port");
+    ExchangeBuffer buffer{};
+    PutText(buffer, Protocol::NameQuery);
+    if (!port_->Query(buffer, ReplyCapacity) || TextOf(buffer).empty())
+        return false;
+    const std::optional<std::string> name = Protocol::ReadModelName(TextOf(buffer));
+    if (!name)
+        return false;
+    const std::uint32_t row = FindModelRow(*name);
+
+    // A failed version query, or a reply without a number, leaves version 0.
+    float version = 0.0f;
+    PutText(buffer, Protocol::VersionQuery);
+    if (port_->Query(buffer, ReplyCapacity) && !TextOf(buffer).empty())
+        version = Protocol::ReadVersion(TextOf(buffer)).value_or(0.0f);
+
+    // A name outside the table is no unit of ours: nothing is sent to it by accident.
+    if (row == UnknownModelRow)
+        return false;
+    modelIndex_ = row;
+    modelName_ = *name;
+    firmwareVersion_ = version;
+    events.ModelRecognised(row);
+    return true;
+}
+
+bool EquipmentLink::OpenLink(LinkEvents& events) {
+    if (!equipmentFound_)
+        Detect(events);
+    if (!equipmentFound_)
+        return false;
+    CloseLink();
+    // Open and Configure are not checked: an unusable port shows as failing exchanges.
+    port_ = std::make_unique<SerialPort>(driver_, portIndex_);
+    port_->SelectPort(portIndex_);
+    port_->Open();
+    port_->Configure();
+    return true;
+}
+
+void EquipmentLink::CloseLink() {
+    if (!port_)
+        return;
+    port_->Close();
+    port_.reset();
+}
+
+bool EquipmentLink::ExecuteScriptLine(std::string_view line) {
+    const ScriptLineClass parsed = ParseScriptLine(line);
+    switch (parsed.Kind) {
+    case ScriptLineKind::Ignored:
+        return true;
+    case ScriptLineKind::Malformed:
+        return false;
+    case ScriptLineKind::DataLine:
+        break;
+    }
+    assert(port_ && "a data line needs an open port");
+    ++sentLineCount_;
+    return port_->SendCommand(parsed.Token);
+}
+
+SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
+                                       const std::string& fileName, const std::string& now,
+                                       LinkEvents& events) {
+    if (!OpenLink(events)) {
+        events.AppendLine(std::string(SendNoUnitLine));
+        return SendOutcome::NoUnit;
+    }
+
+    SendOutcome outcome = SendOutcome::Sent;
+    try {
+        // What goes to the unit is the profile as it stands now, not the lines of a file.
+        profile.WriteScript(scriptLines, fileName, now);
+        sentLineCount_ = 0;
+        const std::size_t total = scriptLines.size();
+        for (const std::string& line : scriptLines) {
+            if (!ExecuteScriptLine(line)) {
+                events.AppendLine(Joined(ErrorAtPrefix, line));
+                outcome = SendOutcome::LineFailed;
+                break;
+            }
+            events.AppendLine(Joined(line, OkSuffix));
+        }
+        if (outcome == SendOutcome::Sent) {
+            events.AppendLine(Joined(fileName, SentSuffix));
+            events.AppendLine(ProcessedLine(sentLineCount_, total));
+        }
+    } catch (const std::exception&) {
+        outcome = SendOutcome::Error;
+    }
+
+    // The unit takes the stored settings into use on reset, whatever happened before.
+    port_->SendCommand(Protocol::ResetCommand);
+    CloseLink();
+    return outcome;
+}
+
+ReceiveOutcome EquipmentLink::ReceiveProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
+                                             const std::string& now, LinkEvents& events) {
+    if (!OpenLink(events)) {
+        events.AppendLine(std::string(ReceiveNoUnitLine));
+        return ReceiveOutcome::NoUnit;
+    }
+
+    ReceiveOutcome outcome = ReceiveOutcome::Complete;
+    try {
+        scriptLines.clear();
+        sentLineCount_ = 0;
+        // All three steps run whatever the earlier ones gave.
+        int failed = 0;
+        failed += ReadConfigurationBlock(profile, events) ? 0 : 1;
+        failed += ReadDetectionPointBlocks(profile, events) ? 0 : 1;
+        failed += ReadTextMessageBlocks(profile, events) ? 0 : 1;
+        if (failed != 0) {
+            outcome = ReceiveOutcome::Incomplete;
+        } else {
+            events.AppendLine(std::string(ReceivedLine));
+            profile.WriteScript(scriptLines, std::string(UntitledFileName), now);
+        }
+    } catch (const std::exception&) {
+        outcome = ReceiveOutcome::Error;
+    }
+    CloseLink();
+    return outcome;
+}
+
+bool EquipmentLink::ReadBlock(std::uint16_t address, int length, EquipmentProfile& profile,
+                              LinkEvents& events) {
+    assert(port_ && "reading a block needs an open port");
+    ExchangeBuffer buffer{};
+    PutText(buffer, Protocol::MemoryReadCommand(address, length));
+    const bool answered = port_->Query(buffer, ReplyCapacity);
+    // The log shows what the exchange left: the reply, or the command when it failed.
+    const std::string_view text = TextOf(buffer);
+    events.AppendLine(std::string(text));
+    if (!answered || text.empty())
+        return false;
+    // A reply too short to hold data applies nothing; the read still counts as done.
+    const std::string_view data = text.size() > Protocol::BlockReplyHeaderLength
+                                      ? text.substr(Protocol::BlockReplyHeaderLength)
+                                      : std::string_view{};
+    profile.ApplyDataBlock(address, data);
+    return true;
+}
+
+bool EquipmentLink::ReadConfigurationBlock(EquipmentProfile& profile, LinkEvents& events) {
+    events.AppendLine(std::string(LoadingConfigurationLine));
+    events.ProcessPendingEvents();
+    return ReadBlock(MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength, profile,
+                     events);
+}
+
+bool EquipmentLink::ReadDetectionPointBlocks(EquipmentProfile& profile, LinkEvents& events) {
+    events.AppendLine(std::string(LoadingPointsLine));
+    for (int point = 0; point < MemoryMap::PointCount; ++point) {
+        events.ProcessPendingEvents();
+        if (!ReadBlock(MemoryMap::PointAddress(point), MemoryMap::PointReadLength, profile, events))
+            return false;
+    }
+    return true;
+}
+
+bool EquipmentLink::ReadTextMessageBlocks(EquipmentProfile& profile, LinkEvents& events) {
+    events.AppendLine(std::string(LoadingMessagesLine));
+    for (int slot = 0; slot < MemoryMap::MessageCount; ++slot) {
+        events.ProcessPendingEvents();
+        if (!ReadBlock(MemoryMap::MessageAddress(slot), MemoryMap::MessageReadLength, profile,
+                       events))
+            return false;
+    }
+    return true;
+}

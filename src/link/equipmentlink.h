@@ -1,0 +1,119 @@
+// The link to the unit as the main window holds it, and the conversations over it:
+// detection, sending a profile, receiving a profile.
+#pragma once
+
+#include "link/serialport.h"
+#include "profile/equipmentprofile.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+// The models of the family, in the order names are compared; a unit must answer one of
+// these names exactly.
+inline constexpr std::array<std::string_view, 14> ModelTable = {
+    "KALDORN-1", "KALDORN-1B", "KALDORN-1+", "KALDORN-3", "KALDORN-3S", "KALDORN-3+", "KALDORN-3C+",
+    "KALDORN-7", "MEVRAL-1",   "MEVRAL-1+",  "QX-427",    "LUMESCOPE",  "PELCAN",     "RIVAN"};
+inline constexpr std::uint32_t RivanModelRow = 13;
+// The row a name outside the table gets; it is never stored.
+inline constexpr std::uint32_t UnknownModelRow = 14;
+
+// The row of `name` in the model table, or UnknownModelRow.
+std::uint32_t FindModelRow(std::string_view name);
+
+// What a conversation tells the window that runs it.
+class LinkEvents {
+public:
+    virtual ~LinkEvents() = default;
+    virtual void AppendLine(const std::string& line) = 0;
+    // Lets the window handle what the user did meanwhile.
+    virtual void ProcessPendingEvents() = 0;
+    // A detection run starts: nothing is known about the unit any more.
+    virtual void DetectionStarted() = 0;
+    // A port opened during detection; `holdsUnit` tells whether a unit answered on it.
+    virtual void PortTried(bool holdsUnit) = 0;
+    // A unit answered with the name of table row `row`.
+    virtual void ModelRecognised(std::uint32_t row) = 0;
+    // Detection ended with a unit found.
+    virtual void EquipmentDetected(const std::string& modelName, const std::string& portName) = 0;
+};
+
+enum class SendOutcome {
+    NoUnit,     // no unit was found; nothing went on the wire
+    Sent,       // every line went through
+    LineFailed, // a line failed; the lines after it were not sent
+    Error,      // an error was raised while sending
+};
+
+enum class ReceiveOutcome {
+    NoUnit,     // no unit was found
+    Complete,   // every request was answered
+    Incomplete, // at least one request failed; the profile holds what came before it
+    Error,      // an error was raised while receiving
+};
+
+inline constexpr std::string_view UntitledFileName = "Untitled.PRO";
+
+class EquipmentLink {
+public:
+    // The driver must outlive the link.
+    explicit EquipmentLink(PortDriver& driver);
+    // Closes a port that is still held.
+    ~EquipmentLink();
+    EquipmentLink(const EquipmentLink&) = delete;
+    EquipmentLink& operator=(const EquipmentLink&) = delete;
+
+    bool EquipmentFound() const { return equipmentFound_; }
+    int PortIndex() const { return portIndex_; }
+    std::uint32_t ModelIndex() const { return modelIndex_; }
+    const std::string& ModelName() const { return modelName_; }
+    float FirmwareVersion() const { return firmwareVersion_; }
+    int SentLineCount() const { return sentLineCount_; }
+    // The port of the current conversation, or none.
+    SerialPort* Port() const { return port_.get(); }
+
+    // Searches COM1 to COM8 for a unit, stopping at the first that answers.
+    void Detect(LinkEvents& events);
+    // With Port open and configured, asks the unit for its name and version. True when the
+    // name is one of the model table.
+    bool IdentifyEquipment(LinkEvents& events);
+    // Detects first when no unit is known; then opens a fresh port on the unit's port.
+    // False when no unit is known.
+    bool OpenLink(LinkEvents& events);
+    // Closes and discards the port.
+    void CloseLink();
+
+    // Executes one script line on Port: comments and lines that are not data lines succeed
+    // without traffic; a data line is sent as a command. A "send" without a usable
+    // argument fails.
+    bool ExecuteScriptLine(std::string_view line);
+    // Writes the profile into the unit: rebuilds `scriptLines` from the profile for
+    // `fileName`, sends it line by line and always ends with the reset command.
+    SendOutcome SendProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
+                            const std::string& fileName, const std::string& now,
+                            LinkEvents& events);
+    // Reads the unit's configuration, detection points and messages into the profile. When
+    // all came, `scriptLines` is rebuilt from the profile for an untitled document.
+    ReceiveOutcome ReceiveProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
+                                  const std::string& now, LinkEvents& events);
+
+    bool ReadConfigurationBlock(EquipmentProfile& profile, LinkEvents& events);
+    bool ReadDetectionPointBlocks(EquipmentProfile& profile, LinkEvents& events);
+    bool ReadTextMessageBlocks(EquipmentProfile& profile, LinkEvents& events);
+
+private:
+    // One block read: logs what the exchange left in the buffer and applies a reply.
+    bool ReadBlock(std::uint16_t address, int length, EquipmentProfile& profile,
+                   LinkEvents& events);
+
+    PortDriver& driver_;
+    std::unique_ptr<SerialPort> port_;
+    bool equipmentFound_ = false;
+    int portIndex_ = -1;
+    std::uint32_t modelIndex_ = 0;
+    std::string modelName_;
+    float firmwareVersion_ = 0.0f;
+    int sentLineCount_ = 0;
+};

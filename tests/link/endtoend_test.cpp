@@ -1,0 +1,126 @@
+// End to end: the serial port on a real pseudo-terminal, through Qt Serial Port, to rivan-sim.
+#include "link/device/deviceportdriver.h"
+#include "link/exchangebuffer.h"
+#include "link/protocol.h"
+#include "link/serialport.h"
+
+#include "simprocess.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!PseudoTerminalsAvailable())
+            GTEST_SKIP() << "this system hands out no pseudo-terminals";
+        std::string error;
+        ASSERT_TRUE(sim.Start(RIVAN_SIM_PATH, {"--com", "3"}, error)) << error;
+        ASSERT_EQ(sim.Variable(), "RIVAN_COM3");
+        ::setenv("RIVAN_COM3", sim.DevicePath().c_str(), 1);
+    }
+
+    void TearDown() override {
+        port.Close();
+        ::unsetenv("RIVAN_COM3");
+    }
+
+    std::string Ask(std::string_view command) {
+        PutText(buffer, command);
+        if (!port.Query(buffer, ReplyCapacity))
+            return "FAILED";
+        return std::string(TextOf(buffer));
+    }
+
+    SimProcess sim;
+    DevicePortDriver driver;
+    SerialPort port{driver, 2};
+    ExchangeBuffer buffer{};
+};
+
+TEST_F(EndToEnd, NameVersionAllBlocksAndAWrite) {
+    ASSERT_TRUE(port.Open());
+    EXPECT_TRUE(port.Configure()) << "modem lines a pseudo-terminal lacks are no failure";
+
+    EXPECT_EQ(Protocol::ReadModelName(Ask("*?NAM")), "RIVAN");
+    EXPECT_EQ(Protocol::ReadVersion(Ask("*?VER")), 1.05f);
+
+    std::vector<std::pair<std::uint16_t, int>> blocks = {{0x1F00, 12}};
+    for (int point = 0; point < 6; ++point)
+        blocks.emplace_back(static_cast<std::uint16_t>(0x0400 + 32 * point), 32);
+    for (int slot = 0; slot < 32; ++slot)
+        blocks.emplace_back(static_cast<std::uint16_t>(16 * slot), 16);
+    ASSERT_EQ(blocks.size(), 39u);
+    for (const auto& [address, length] : blocks) {
+        const std::string reply = Ask(Protocol::MemoryReadCommand(address, length));
+        EXPECT_EQ(reply.size(), 4u + 2 * length) << reply;
+        EXPECT_TRUE(Protocol::ReadBlockData(address, reply).has_value()) << reply;
+    }
+    EXPECT_EQ(Ask("*?I22A01F0000C"), "*I22"
+                                     "1C001600E803000010270000");
+
+    // New thresholds: MER 30 and 20 dB, BER 500 and 20000 units of 1E-08.
+    EXPECT_TRUE(port.SendCommand("*I22A01F00"
+                                 "1E001400F4010000204E0000"));
+    EXPECT_EQ(Ask("*?I22A01F0000C"), "*I22"
+                                     "1E001400F4010000204E0000");
+    EXPECT_TRUE(port.SendCommand(Protocol::ResetCommand));
+}
+
+TEST_F(EndToEnd, TheUnitIsFoundAgainAfterThePortIsReopened) {
+    ASSERT_TRUE(port.Open());
+    port.Configure();
+    EXPECT_EQ(Ask("*?NAM"), "*NAM RIVAN");
+    port.Close();
+
+    SerialPort again(driver, 2);
+    ASSERT_TRUE(again.Open());
+    again.Configure();
+    PutText(buffer, "*?VER");
+    EXPECT_TRUE(again.Query(buffer, ReplyCapacity));
+    EXPECT_EQ(TextOf(buffer), "*VER 1.05");
+    again.Close();
+}
+
+TEST(EndToEndHangUp, AGoneLineFailsTheExchange) {
+    if (!PseudoTerminalsAvailable())
+        GTEST_SKIP() << "this system hands out no pseudo-terminals";
+    SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start(RIVAN_SIM_PATH, {"--com", "6", "--hangup", "1"}, error)) << error;
+    ::setenv("RIVAN_COM6", sim.DevicePath().c_str(), 1);
+    DevicePortDriver driver;
+    SerialPort port(driver, 5);
+    ASSERT_TRUE(port.Open());
+    port.Configure();
+    ExchangeBuffer buffer{};
+    PutText(buffer, "*?NAM");
+    EXPECT_TRUE(port.Query(buffer, ReplyCapacity));
+    EXPECT_EQ(TextOf(buffer), "*NAM RIVAN");
+    PutText(buffer, "*?VER");
+    EXPECT_FALSE(port.Query(buffer, ReplyCapacity));
+    port.Close();
+    ::unsetenv("RIVAN_COM6");
+}
+
+TEST_F(EndToEnd, APortTheSimulatorDoesNotServeIsMissing) {
+    ::setenv("RIVAN_COM4", "/dev/pts/does-not-exist", 1);
+    SerialPort missing(driver, 3);
+    EXPECT_FALSE(missing.Open());
+    ::unsetenv("RIVAN_COM4");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Qt Serial Port wants an application object, though it runs without an event loop.
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

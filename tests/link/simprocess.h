@@ -1,0 +1,34 @@
+// Starts rivan-sim as a child process and learns the pseudo-terminal it serves.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+class SimProcess {
+public:
+    SimProcess() = default;
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    // Runs `program` with `arguments` and waits (at most a few seconds) for its
+    // "RIVAN_COMn=path" line. False with a message in `error` when that does not come.
+    bool Start(const std::string& program, const std::vector<std::string>& arguments,
+               std::string& error);
+    // Ends the process started here, by its id.
+    void Stop();
+
+    // The "RIVAN_COMn" variable and its value, as the simulator printed them.
+    const std::string& Variable() const { return variable_; }
+    const std::string& DevicePath() const { return devicePath_; }
+
+private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+    std::string variable_;
+    std::string devicePath_;
+};
+
+// Whether this system hands out pseudo-terminals at all.
+bool PseudoTerminalsAvailable();
