@@ -7,6 +7,7 @@
 #include "dialogs/detpointsdlg.h"
 #include "profile/programidentity.h"
 #include "tools/aboutbox.h"
+#include "tools/scratchpad.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -468,7 +469,13 @@ void TMainForm::SendDataExecute() {}
 
 void TMainForm::ReceiveDataExecute() {}
 
-void TMainForm::ToolsEditorExecute() {}
+void TMainForm::ToolsEditorExecute() {
+    const CommandGuard running(*this, ToolsEditor, CommandKind::Tool);
+    log_.AppendStamped(QStringLiteral("Tools: text editor started at "));
+    if (windows_.ScratchPad)
+        windows_.ScratchPad->ShowModal();
+    log_.AppendStamped(QStringLiteral("Tools: text editor exit at "));
+}
 
 void TMainForm::ToolsTermExecute() {}
 
