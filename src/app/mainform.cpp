@@ -5,6 +5,7 @@
 #include "app/textfile.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
+#include "dialogs/monitordlg.h"
 #include "profile/programidentity.h"
 #include "tools/aboutbox.h"
 #include "tools/scratchpad.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QColor>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -39,6 +41,14 @@ const QString SaveQuestionCaption = QStringLiteral("RIVAN Editor");
 const QString SaveQuestion = QStringLiteral("The current file has been modified. Save changes?");
 const QString ErrorCaption = QStringLiteral("RIVAN error");
 const QString SaveFailedText = QStringLiteral("Unable to save the file");
+const QString SendFailedText = QStringLiteral("Unable to send data");
+const QString ReceiveFailedText = QStringLiteral("Unable to receive data");
+const QString WarningCaption = QStringLiteral("Warning");
+const QString ReceiveIncompleteText =
+    QStringLiteral("Error loading equipment data. Using default.");
+const QString MonitorNoUnitLine = QStringLiteral("ERROR: unable to send data. Check connection");
+constexpr int DetectFoundImage = 14;
+constexpr int DetectNotUsedImage = 13;
 
 const QString OpenProTitle = QStringLiteral("Open PRO file");
 const QString OpenProFilter = QStringLiteral("PRO files (*.pro)");
@@ -94,9 +104,9 @@ TMainForm::CommandGuard::~CommandGuard() {
     form_.UpdateActions();
 }
 
-TMainForm::TMainForm(Prompts& prompts, QWidget* parent)
+TMainForm::TMainForm(Prompts& prompts, PortDriver& driver, QWidget* parent)
     : QMainWindow(parent), prompts_(prompts), LogRichEdit(new QPlainTextEdit(this)),
-      log_(*LogRichEdit) {
+      log_(*LogRichEdit), link_(driver) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromLatin1(ProgramName));
     setWindowIcon(ImageList::Icon(ImageList::Monitor));
@@ -465,9 +475,61 @@ void TMainForm::EditConfigExecute() {
 // The text messages editor is not opened from the main window.
 void TMainForm::EditMessageExecute() {}
 
-void TMainForm::SendDataExecute() {}
+void TMainForm::SendDataExecute() {
+    CommandGuard guard(*this, SendData, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: send data started at "));
+    switch (link_.SendProfile(CurrentProfile, ScriptLines, Local8Bit(FileName),
+                              Local8Bit(ActivityLog::Now()), *this)) {
+    case SendOutcome::NoUnit:
+        prompts_.Beep();
+        break;
+    case SendOutcome::Error:
+        prompts_.Notify(ErrorCaption, SendFailedText, Prompts::Icon::Error);
+        break;
+    case SendOutcome::Sent:
+    case SendOutcome::LineFailed:
+        break;
+    }
+    log_.AppendStamped(QStringLiteral("Tools: send data exit at "));
+}
 
-void TMainForm::ReceiveDataExecute() {}
+void TMainForm::ReceiveDataExecute() {
+    CommandGuard guard(*this, ReceiveData, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: receive data started at "));
+    if (QuerySaveChanges())
+        ReceiveIntoNewDocument();
+    log_.AppendStamped(QStringLiteral("Tools: receive data exit at "));
+}
+
+void TMainForm::ReceiveIntoNewDocument() {
+    // The current document is closed before the unit is asked.
+    SetFileName(QString());
+    DocumentPresent = false;
+    Modified = false;
+    CurrentProfile.SetDefaults();
+    UpdateActions();
+
+    const ReceiveOutcome outcome =
+        link_.ReceiveProfile(CurrentProfile, ScriptLines, Local8Bit(ActivityLog::Now()), *this);
+    ProfileInUse = outcome != ReceiveOutcome::NoUnit;
+    switch (outcome) {
+    case ReceiveOutcome::NoUnit:
+        prompts_.Beep();
+        break;
+    case ReceiveOutcome::Complete:
+        SetFileName(UntitledName);
+        DocumentPresent = true;
+        Modified = true;
+        break;
+    case ReceiveOutcome::Incomplete:
+        prompts_.Notify(WarningCaption, ReceiveIncompleteText, Prompts::Icon::Warning);
+        break;
+    case ReceiveOutcome::Error:
+        prompts_.Notify(ErrorCaption, ReceiveFailedText, Prompts::Icon::Error);
+        break;
+    }
+    UpdateActions();
+}
 
 void TMainForm::ToolsEditorExecute() {
     const CommandGuard running(*this, ToolsEditor, CommandKind::Tool);
@@ -479,9 +541,50 @@ void TMainForm::ToolsEditorExecute() {
 
 void TMainForm::ToolsTermExecute() {}
 
-void TMainForm::ToolsMonitorExecute() {}
+void TMainForm::ToolsMonitorExecute() {
+    CommandGuard guard(*this, ToolsMonitor, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: remote control monitor started at "));
+    if (!link_.OpenLink(*this)) {
+        prompts_.Beep();
+        log_.AppendLine(MonitorNoUnitLine);
+    } else if (windows_.MonitorDlg) {
+        windows_.MonitorDlg->RunMonitor(*link_.Port());
+    }
+    link_.CloseLink();
+    log_.AppendStamped(QStringLiteral("Tools: remote control monitor exit at "));
+}
 
-void TMainForm::ToolsDetectExecute() {}
+void TMainForm::ToolsDetectExecute() {
+    CommandGuard guard(*this, ToolsDetect, CommandKind::Conversation);
+    link_.Detect(*this);
+}
+
+void TMainForm::AppendLine(const std::string& line) {
+    log_.AppendLine(QString::fromLocal8Bit(line));
+}
+
+void TMainForm::ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+void TMainForm::DetectionStarted() {
+    SetPanelText(EquipmentPanel, QString());
+    SetPanelText(PortPanel, QString());
+}
+
+void TMainForm::PortTried(bool holdsUnit) {
+    SetDetectImage(holdsUnit ? DetectFoundImage : DetectNotUsedImage);
+}
+
+void TMainForm::ModelRecognised(std::uint32_t row) {
+    MonitorAllowed = row == RivanModelRow;
+    UpdateActions();
+}
+
+void TMainForm::EquipmentDetected(const std::string& modelName, const std::string& portName) {
+    SetPanelText(EquipmentPanel, QString::fromLocal8Bit(modelName));
+    SetPanelText(PortPanel, QString::fromLocal8Bit(portName));
+}
 
 void TMainForm::HelpAboutExecute() {
     if (windows_.AboutBox)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/activitylog.h"
+#include "link/equipmentlink.h"
 #include "profile/equipmentprofile.h"
 
 #include <QHash>
@@ -38,7 +39,7 @@ struct AppWindows {
     TMonitorDlg* MonitorDlg = nullptr;
 };
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, private LinkEvents {
     Q_OBJECT
 public:
     // The name of a document that has never been saved.
@@ -66,7 +67,8 @@ public:
         CommandKind kind_;
     };
 
-    explicit TMainForm(Prompts& prompts, QWidget* parent = nullptr);
+    // The driver opens the serial ports for every conversation; it must outlive the window.
+    TMainForm(Prompts& prompts, PortDriver& driver, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     void AttachWindows(const AppWindows& windows) { windows_ = windows; }
@@ -97,8 +99,9 @@ public:
     bool GetDocumentPresent() const { return DocumentPresent; }
     bool GetModified() const { return Modified; }
     const ScriptLineList& GetScriptLines() const { return ScriptLines; }
-    bool GetEquipmentFound() const { return EquipmentFound; }
-    int GetPortIndex() const { return PortIndex; }
+    const EquipmentLink& Link() const { return link_; }
+    bool GetEquipmentFound() const { return link_.EquipmentFound(); }
+    int GetPortIndex() const { return link_.PortIndex(); }
     const QString& GetLogFileName() const { return LogFileName; }
 
 protected:
@@ -135,6 +138,16 @@ private:
     // Writes the profile as a PRO file named `name`; false after reporting a failure.
     bool WriteProfile(const QString& name);
     void RunEditor(QDialog* dialog, const QString& what);
+    // Closes the document and reads a new one from the unit.
+    void ReceiveIntoNewDocument();
+
+    // What the conversations with the unit report while they run.
+    void AppendLine(const std::string& line) override;
+    void ProcessPendingEvents() override;
+    void DetectionStarted() override;
+    void PortTried(bool holdsUnit) override;
+    void ModelRecognised(std::uint32_t row) override;
+    void EquipmentDetected(const std::string& modelName, const std::string& portName) override;
 
     Prompts& prompts_;
     AppWindows windows_;
@@ -173,13 +186,8 @@ private:
     // that reached the unit; cleared by a Receive that found no unit.
     bool ProfileInUse = false;
 
-    // The equipment link.
-    bool EquipmentFound = false;
-    int PortIndex = -1;
-    std::uint32_t ModelIndex = 0;
-    QString ModelName;
-    float FirmwareVersion = 0.0f;
-    std::int32_t SentLineCount = 0;
+    // The equipment link: the unit found, its port, the port of the current conversation.
+    EquipmentLink link_;
     // A RIVAN unit was identified, so the remote control monitor may run.
     bool MonitorAllowed = false;
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/mainform.h"
+#include "link/simulateddriver.h"
 #include "support/scriptedprompts.h"
 
 #include <QAction>
@@ -28,7 +29,7 @@ protected:
         previousFolder_ = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(folder_.path()));
         QApplication::setQuitOnLastWindowClosed(false);
-        form = std::make_unique<TMainForm>(prompts);
+        form = std::make_unique<TMainForm>(prompts, driver);
         form->show();
     }
 
@@ -69,6 +70,7 @@ protected:
     }
 
     ScriptedPrompts prompts;
+    SimulatedDriver driver;
     std::unique_ptr<TMainForm> form;
 
 private:
