@@ -9,6 +9,7 @@
 #include "profile/programidentity.h"
 #include "tools/aboutbox.h"
 #include "tools/scratchpad.h"
+#include "tools/versionblocksource.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
@@ -30,7 +31,8 @@ int main(int argc, char** argv) {
         DevicePortDriver portDriver;
         TMainForm mainForm(prompts, portDriver);
         prompts.SetParent(&mainForm);
-        TAboutBox aboutBox(&mainForm);
+        const auto versionSource = MakeSystemVersionBlockSource();
+        TAboutBox aboutBox(*versionSource, &mainForm);
         TScratchPad scratchPad(prompts);
         TCfgEditorDlg cfgEditorDlg(
             mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts, &mainForm);

@@ -8,6 +8,7 @@
 #include "dialogs/monitordlg.h"
 #include "profile/programidentity.h"
 #include "tools/aboutbox.h"
+#include "tools/scratchpad.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -528,7 +529,13 @@ void TMainForm::ReceiveIntoNewDocument() {
     UpdateActions();
 }
 
-void TMainForm::ToolsEditorExecute() {}
+void TMainForm::ToolsEditorExecute() {
+    const CommandGuard running(*this, ToolsEditor, CommandKind::Tool);
+    log_.AppendStamped(QStringLiteral("Tools: text editor started at "));
+    if (windows_.ScratchPad)
+        windows_.ScratchPad->ShowModal();
+    log_.AppendStamped(QStringLiteral("Tools: text editor exit at "));
+}
 
 void TMainForm::ToolsTermExecute() {}
 

@@ -5,6 +5,8 @@
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
 #include "tools/aboutbox.h"
+#include "tools/scratchpad.h"
+#include "tools/versionblocksource.h"
 
 #include <QImage>
 #include <QLabel>
@@ -387,7 +389,8 @@ TEST_F(MainFormTest, ConversationKeepsOtherCommandsAndClosingAway) {
 // ---- Editors and the about box -------------------------------------------------------------
 
 TEST_F(MainFormTest, AboutBoxIsShownAndLogsNothing) {
-    TAboutBox about(form.get());
+    NoVersionBlockSource noVersions;
+    TAboutBox about(noVersions, form.get());
     AppWindows windows;
     windows.AboutBox = &about;
     form->AttachWindows(windows);
@@ -400,6 +403,31 @@ TEST_F(MainFormTest, AboutBoxIsShownAndLogsNothing) {
     Trigger("HelpAbout");
     EXPECT_TRUE(shown);
     EXPECT_EQ(Lines().size(), before);
+}
+
+TEST_F(MainFormTest, ToolsEditorRunsModallyBetweenItsStartAndExitLines) {
+    TScratchPad editor(prompts);
+    AppWindows windows;
+    windows.ScratchPad = &editor;
+    form->AttachWindows(windows);
+    bool shownModally = false;
+    bool actionDisabled = false;
+    QTimer::singleShot(0, &editor, [&] {
+        shownModally = editor.isVisible() && editor.isModal();
+        actionDisabled = !Action(QStringLiteral("ToolsEditor"))->isEnabled();
+        editor.close();
+    });
+    const qsizetype before = Lines().size();
+
+    Trigger(QStringLiteral("ToolsEditor"));
+
+    EXPECT_TRUE(shownModally);
+    EXPECT_TRUE(actionDisabled);
+    EXPECT_TRUE(Action(QStringLiteral("ToolsEditor"))->isEnabled());
+    ASSERT_EQ(Lines().size(), before + 2);
+    EXPECT_TRUE(Lines()[before].startsWith(QStringLiteral("Tools: text editor started at ")));
+    EXPECT_TRUE(Lines()[before + 1].startsWith(QStringLiteral("Tools: text editor exit at ")));
+    EXPECT_GT(Lines()[before + 1].size(), QStringLiteral("Tools: text editor exit at ").size());
 }
 
 struct EditorRow {
