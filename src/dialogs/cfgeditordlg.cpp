@@ -5,7 +5,6 @@
 #include "dialogs/dialogframe.h"
 #include "dialogs/numbertext.h"
 #include "profile/equipmentprofile.h"
-#include "ui/prompts.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -69,16 +68,7 @@ TCfgEditorDlg::TCfgEditorDlg(EquipmentProfile& profile, std::function<void()> se
     addRow(2, "BER Alarm ", AlarmBER, nullptr);
     addRow(3, "BER Warning", WarningBER, nullptr);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = OkCancelRow(*this, OKBtn, CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addLayout(buttons);
@@ -125,19 +115,14 @@ void TCfgEditorDlg::SaveData() {
 }
 
 void TCfgEditorDlg::OKBtnClick() {
-    // The dialog closes with OK even when a text is refused: the error box reports it,
-    // and what was stored before the refused text stays stored.
-    RunReported(prompts_, [this] {
+    AcceptReported(*this, prompts_, [this] {
         SaveData();
         setModified_();
     });
-    accept();
 }
 
 void TCfgEditorDlg::CancelBtnClick() {
-    if (isVisible())
-        profile_.RestoreConfiguration();
-    QDialog::reject();
+    RejectRestoring(*this, [this] { profile_.RestoreConfiguration(); });
 }
 
 void TCfgEditorDlg::reject() {

@@ -4,7 +4,6 @@
 
 #include "dialogs/dialogframe.h"
 #include "dialogs/numbertext.h"
-#include "ui/prompts.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -50,15 +49,7 @@ TDetPointsDlg::TDetPointsDlg(EquipmentProfile& profile, std::function<void()> se
     for (int i = 0; i < EquipmentProfile::PointCount; ++i)
         groups->addWidget(NewChannel(i));
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = OkCancelRow(*this, OKBtn, CancelBtn);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
@@ -191,19 +182,14 @@ void TDetPointsDlg::SavePoint() {
 }
 
 void TDetPointsDlg::OKBtnClick() {
-    // The dialog closes with OK even when a text is refused: the error box reports it,
-    // and what was stored before the refused text stays stored.
-    RunReported(prompts_, [this] {
+    AcceptReported(*this, prompts_, [this] {
         SavePoints();
         setModified_();
     });
-    accept();
 }
 
 void TDetPointsDlg::CancelBtnClick() {
-    if (isVisible())
-        profile_.RestorePoints();
-    QDialog::reject();
+    RejectRestoring(*this, [this] { profile_.RestorePoints(); });
 }
 
 void TDetPointsDlg::reject() {

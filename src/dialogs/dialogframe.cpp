@@ -1,8 +1,12 @@
 // The frame shared by the profile editors.
 #include "dialogs/dialogframe.h"
 
+#include "ui/prompts.h"
+
 #include <QDialog>
+#include <QHBoxLayout>
 #include <QLayout>
+#include <QPushButton>
 #include <QScreen>
 
 void MakeFixedSizeFrame(QDialog& dialog) {
@@ -19,4 +23,30 @@ void CentreOnScreen(QWidget& window) {
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
+}
+
+QHBoxLayout* OkCancelRow(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel) {
+    ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setObjectName(QStringLiteral("OKBtn"));
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
+    cancel->setObjectName(QStringLiteral("CancelBtn"));
+
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
+}
+
+void AcceptReported(QDialog& dialog, Prompts& prompts, const std::function<void()>& save) {
+    RunReported(prompts, save);
+    dialog.accept();
+}
+
+void RejectRestoring(QDialog& dialog, const std::function<void()>& restore) {
+    if (dialog.isVisible())
+        restore();
+    // The base class's own reject: the editors' reject() comes here.
+    dialog.QDialog::reject();
 }
