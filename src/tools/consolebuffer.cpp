@@ -81,25 +81,22 @@ void ConsoleBuffer::Write(std::string_view bytes) {
 
 bool ConsoleBuffer::FillCharacter(std::uint8_t character, int count, ConsolePosition start,
                                   int* written) {
-    if (!Contains(start) || count < 0)
-        return false;
-    const std::size_t first = Index(start.Column, start.Row);
-    const std::size_t last = std::min(cells_.size(), first + static_cast<std::size_t>(count));
-    for (std::size_t index = first; index < last; ++index)
-        cells_[index].Character = character;
-    if (written)
-        *written = static_cast<int>(last - first);
-    return true;
+    return Fill(&ConsoleCell::Character, character, count, start, written);
 }
 
 bool ConsoleBuffer::FillAttribute(std::uint8_t attribute, int count, ConsolePosition start,
                                   int* written) {
+    return Fill(&ConsoleCell::Attribute, attribute, count, start, written);
+}
+
+bool ConsoleBuffer::Fill(std::uint8_t ConsoleCell::*field, std::uint8_t value, int count,
+                         ConsolePosition start, int* written) {
     if (!Contains(start) || count < 0)
         return false;
     const std::size_t first = Index(start.Column, start.Row);
     const std::size_t last = std::min(cells_.size(), first + static_cast<std::size_t>(count));
     for (std::size_t index = first; index < last; ++index)
-        cells_[index].Attribute = attribute;
+        cells_[index].*field = value;
     if (written)
         *written = static_cast<int>(last - first);
     return true;

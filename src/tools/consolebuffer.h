@@ -82,6 +82,9 @@ private:
                static_cast<std::size_t>(column);
     }
     bool Contains(ConsolePosition position) const;
+    // What FillCharacter and FillAttribute do, on one field of the cells.
+    bool Fill(std::uint8_t ConsoleCell::*field, std::uint8_t value, int count,
+              ConsolePosition start, int* written);
     void NextRow();
     void ScrollWholeBufferUp();
 
