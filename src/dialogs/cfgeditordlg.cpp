@@ -20,14 +20,6 @@ namespace {
 constexpr int MerEditWidth = 60;
 constexpr int BerEditWidth = 90;
 
-QLineEdit* NewEdit(const char* name, int width, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setFixedWidth(width);
-    edit->setMaxLength(32767); // no limit of its own: all checking happens on OK
-    return edit;
-}
-
 QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -43,10 +35,10 @@ TCfgEditorDlg::TCfgEditorDlg(EquipmentProfile& profile, std::function<void()> se
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("GroupBox1"));
-    AlarmMER = NewEdit("AlarmMER", MerEditWidth, frame);
-    WarningMER = NewEdit("WarningMER", MerEditWidth, frame);
-    AlarmBER = NewEdit("AlarmBER", BerEditWidth, frame);
-    WarningBER = NewEdit("WarningBER", BerEditWidth, frame);
+    AlarmMER = NewNumberEdit(QStringLiteral("AlarmMER"), MerEditWidth, frame);
+    WarningMER = NewNumberEdit(QStringLiteral("WarningMER"), MerEditWidth, frame);
+    AlarmBER = NewNumberEdit(QStringLiteral("AlarmBER"), BerEditWidth, frame);
+    WarningBER = NewNumberEdit(QStringLiteral("WarningBER"), BerEditWidth, frame);
 
     auto* grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(6);

@@ -24,14 +24,6 @@ QString Numbered(const char* name, int number) {
     return QString::fromLatin1(name) + QString::number(number);
 }
 
-QLineEdit* NewEdit(const QString& name, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setFixedWidth(EditWidth);
-    edit->setMaxLength(32767); // no limit of its own: all checking happens on OK
-    return edit;
-}
-
 QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -83,9 +75,9 @@ QGroupBox* TDetPointsDlg::NewChannel(int index) {
 
     channel.Active = new QCheckBox(QStringLiteral("Active"), box);
     channel.Active->setObjectName(Numbered("Active", number));
-    channel.Freq = NewEdit(Numbered("Freq", number), box);
-    channel.AlarmPower = NewEdit(Numbered("AlarmPower", number), box);
-    channel.WarningPower = NewEdit(Numbered("WarningPower", number), box);
+    channel.Freq = NewNumberEdit(Numbered("Freq", number), EditWidth, box);
+    channel.AlarmPower = NewNumberEdit(Numbered("AlarmPower", number), EditWidth, box);
+    channel.WarningPower = NewNumberEdit(Numbered("WarningPower", number), EditWidth, box);
 
     auto* grid = new QGridLayout(box);
     grid->setHorizontalSpacing(4);

@@ -1,6 +1,6 @@
-// What the profile editors share: a fixed-size frame centred on the screen, the OK and
-// Cancel row, closing on OK or Cancel, and turning a failed conversion into the error that
-// the standard error report shows.
+// What the profile editors share: a fixed-size frame centred on the screen, the number
+// edits, the OK and Cancel row, closing on OK or Cancel, and turning a failed conversion
+// into the error that the standard error report shows.
 #pragma once
 
 #include "dialogs/numbertext.h"
@@ -11,13 +11,19 @@
 class Prompts;
 class QDialog;
 class QHBoxLayout;
+class QLineEdit;
 class QPushButton;
+class QString;
 class QWidget;
 
 // Fixes the dialog to the size of its layout and leaves it only a close box.
 void MakeFixedSizeFrame(QDialog& dialog);
 // Places a window in the middle of the screen it is on.
 void CentreOnScreen(QWidget& window);
+
+// An edit for a number of the profile, `width` pixels wide. It sets no length limit of its
+// own: all checking happens on OK.
+QLineEdit* NewNumberEdit(const QString& name, int width, QWidget* parent);
 
 // The row of buttons at the foot of a dialog: "OK" (the default button) and "Cancel",
 // named OKBtn and CancelBtn, pushed to the right.
