@@ -5,37 +5,45 @@
 #include "dialogs/messeditdlg.h"
 #include "dialogs/monitordlg.h"
 #include "dialogs/passworddlg.h"
+#include "link/device/deviceportdriver.h"
 #include "profile/programidentity.h"
 #include "tools/aboutbox.h"
 #include "tools/scratchpad.h"
+#include "tools/versionblocksource.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
+#include <clocale>
 #include <exception>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Qt takes the user's locale for the C library too; the program's printf-style texts
+    // (log lines, readings) always use a full stop.
+    std::setlocale(LC_NUMERIC, "C");
     try {
         QApplication::setApplicationName(QString::fromLatin1(ProgramName));
         QApplication::setApplicationDisplayName(QString::fromLatin1(ProgramName));
 
         QtPrompts prompts;
-        TMainForm mainForm(prompts);
+        DevicePortDriver portDriver;
+        TMainForm mainForm(prompts, portDriver);
         prompts.SetParent(&mainForm);
-        TAboutBox aboutBox(&mainForm);
+        const auto versionSource = MakeSystemVersionBlockSource();
+        TAboutBox aboutBox(*versionSource, &mainForm);
         TScratchPad scratchPad(prompts);
-        TCfgEditorDlg cfgEditorDlg(mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts,
-                                   &mainForm);
-        TDetPointsDlg detPointsDlg(mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts,
-                                   &mainForm);
-        TMessEditDlg messEditDlg(mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts,
-                                 &mainForm);
+        TCfgEditorDlg cfgEditorDlg(
+            mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts, &mainForm);
+        TDetPointsDlg detPointsDlg(
+            mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts, &mainForm);
+        TMessEditDlg messEditDlg(
+            mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts, &mainForm);
         TPasswordDlg passwordDlg(messEditDlg, &messEditDlg);
         TMonitorDlg monitorDlg(prompts, &mainForm);
-        mainForm.AttachWindows({&aboutBox, &scratchPad, &cfgEditorDlg, &detPointsDlg,
-                                &messEditDlg, &passwordDlg, &monitorDlg});
+        mainForm.AttachWindows({&aboutBox, &scratchPad, &cfgEditorDlg, &detPointsDlg, &messEditDlg,
+                                &passwordDlg, &monitorDlg});
 
         mainForm.show();
         application.exec();

@@ -1,12 +1,590 @@
-// The main window.
+// The main window: document, link state, actions and the activity log.
 #include "app/mainform.h"
 
+#include "app/imagelist.h"
+#include "app/textfile.h"
+#include "dialogs/cfgeditordlg.h"
+#include "dialogs/detpointsdlg.h"
+#include "dialogs/monitordlg.h"
 #include "profile/programidentity.h"
+#include "tools/aboutbox.h"
+#include "tools/scratchpad.h"
+#include "ui/prompts.h"
 
-TMainForm::TMainForm(Prompts& prompts, QWidget* parent) : QMainWindow(parent), prompts_(prompts) {
+#include <QAction>
+#include <QCloseEvent>
+#include <QColor>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cassert>
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+const QString NoEquipmentText = QStringLiteral("Equipment?");
+const QString NoPortText = QStringLiteral("Port?");
+constexpr std::array<int, TMainForm::PanelCount> PanelWidths = {270, 150, 50};
+
+const QString SaveQuestionCaption = QStringLiteral("RIVAN Editor");
+const QString SaveQuestion = QStringLiteral("The current file has been modified. Save changes?");
+const QString ErrorCaption = QStringLiteral("RIVAN error");
+const QString SaveFailedText = QStringLiteral("Unable to save the file");
+const QString SendFailedText = QStringLiteral("Unable to send data");
+const QString ReceiveFailedText = QStringLiteral("Unable to receive data");
+const QString WarningCaption = QStringLiteral("Warning");
+const QString ReceiveIncompleteText =
+    QStringLiteral("Error loading equipment data. Using default.");
+const QString MonitorNoUnitLine = QStringLiteral("ERROR: unable to send data. Check connection");
+constexpr int DetectFoundImage = 14;
+constexpr int DetectNotUsedImage = 13;
+
+const QString OpenProTitle = QStringLiteral("Open PRO file");
+const QString OpenProFilter = QStringLiteral("PRO files (*.pro)");
+const QString SaveProTitle = QStringLiteral("Save As...");
+const QString SaveProFilter = QStringLiteral("PRO file (*.pro)");
+const QString ProSuffix = QStringLiteral("pro");
+
+const QString MonitorButtonHint = QStringLiteral("Remote control RIVAN");
+const QString LogFileExtension = QStringLiteral(".LOG");
+// How many lines of an opened file the log shows: for a file the program wrote, the rule,
+// the "created at" line and the "# by" line.
+constexpr int OpenedLinesLogged = 3;
+
+const QColor LogBackground(0xC0, 0xC0, 0xC0); // silver
+const QColor LogText(0x00, 0x00, 0x80);       // navy
+
+struct ActionRow {
+    QAction* TMainForm::*Member;
+    const char* Name;
+    const char* Caption;
+    const char* Hint;
+    int Image; // -1: none
+    void (TMainForm::*Handler)();
+};
+
+// The folder part of a document name; empty when the name has none (an untitled document).
+QString FolderOf(const QString& name) {
+    if (!QDir::fromNativeSeparators(name).contains(QLatin1Char('/')))
+        return {};
+    return QDir::toNativeSeparators(QFileInfo(name).path());
+}
+
+std::string Local8Bit(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+
+} // namespace
+
+TMainForm::CommandGuard::CommandGuard(TMainForm& form, QAction* action, CommandKind kind)
+    : form_(form), action_(action), kind_(kind) {
+    assert(action_ && "a command guard needs the command's action");
+    ++form_.running_[action_];
+    if (kind_ == CommandKind::Conversation)
+        ++form_.conversations_;
+    form_.UpdateActions();
+}
+
+TMainForm::CommandGuard::~CommandGuard() {
+    if (--form_.running_[action_] == 0)
+        form_.running_.remove(action_);
+    if (kind_ == CommandKind::Conversation)
+        --form_.conversations_;
+    form_.UpdateActions();
+}
+
+TMainForm::TMainForm(Prompts& prompts, PortDriver& driver, QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts), LogRichEdit(new QPlainTextEdit(this)),
+      log_(*LogRichEdit), link_(driver) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromLatin1(ProgramName));
+    setWindowIcon(ImageList::Icon(ImageList::Monitor));
     resize(544, 189);
+    CreateActions();
+    CreateMenu();
+    CreateToolBar();
+    CreateLogPanel();
+    CreateStatusBar();
+    FormCreate();
 }
 
 TMainForm::~TMainForm() = default;
+
+void TMainForm::CreateActions() {
+    static const ActionRow rows[] = {
+        {&TMainForm::FileNew, "FileNew", "&New", "Create file", ImageList::New,
+         &TMainForm::FileNewExecute},
+        {&TMainForm::FileOpen, "FileOpen", "&Open", "Open file", ImageList::Open,
+         &TMainForm::FileOpenExecute},
+        {&TMainForm::FileSave, "FileSave", "&Save", "Save file", ImageList::Save,
+         &TMainForm::FileSaveExecute},
+        {&TMainForm::FileSaveAs, "FileSaveAs", "Save &As", "Save file as", -1,
+         &TMainForm::FileSaveAsExecute},
+        {&TMainForm::FileExit, "FileExit", "E&xit", "Exit application", ImageList::Exit,
+         &TMainForm::FileExitExecute},
+        {&TMainForm::EditPoint, "EditPoint", "&Point", "Edit detection points", ImageList::Points,
+         &TMainForm::EditPointExecute},
+        {&TMainForm::EditConfig, "EditConfig", "&Config", "Edit equipment configuration",
+         ImageList::Configuration, &TMainForm::EditConfigExecute},
+        {&TMainForm::EditMessage, "EditMessage", "&Message", "Edit text messages",
+         ImageList::Messages, &TMainForm::EditMessageExecute},
+        {&TMainForm::SendData, "SendData", "&Send", "Send data to equipment", ImageList::Send,
+         &TMainForm::SendDataExecute},
+        {&TMainForm::ReceiveData, "ReceiveData", "&Receive", "Receive data from the equipment",
+         ImageList::Receive, &TMainForm::ReceiveDataExecute},
+        {&TMainForm::ToolsEditor, "ToolsEditor", "&Editor", "Text editor application",
+         ImageList::Editor, &TMainForm::ToolsEditorExecute},
+        {&TMainForm::ToolsTerm, "ToolsTerm", "&Terminal", "Terminal for remote control",
+         ImageList::Terminal, &TMainForm::ToolsTermExecute},
+        {&TMainForm::ToolsMonitor, "ToolsMonitor", "&Monitor", "Remote control", ImageList::Monitor,
+         &TMainForm::ToolsMonitorExecute},
+        {&TMainForm::ToolsDetect, "ToolsDetect", "&Detect", "Detect COM port",
+         ImageList::UnitUnknown, &TMainForm::ToolsDetectExecute},
+        {&TMainForm::HelpAbout, "HelpAbout", "&About", "Show application info", ImageList::About,
+         &TMainForm::HelpAboutExecute},
+    };
+    for (const ActionRow& row : rows) {
+        auto* action =
+            new QAction(ImageList::Icon(row.Image), QString::fromLatin1(row.Caption), this);
+        action->setObjectName(QString::fromLatin1(row.Name));
+        action->setToolTip(QString::fromLatin1(row.Hint));
+        const auto handler = row.Handler;
+        // Qt lets no exception cross its event loop: every command reports its own.
+        connect(action, &QAction::triggered, this, [this, handler] {
+            RunReported(prompts_, [this, handler] { (this->*handler)(); });
+        });
+        this->*row.Member = action;
+    }
+}
+
+void TMainForm::CreateMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->addActions({FileNew, FileOpen, FileSave, FileSaveAs});
+    file->addSeparator();
+    file->addAction(FileExit);
+    QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->addActions({EditPoint, EditConfig, EditMessage});
+    QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+    tools->addActions({SendData, ReceiveData});
+    tools->addSeparator();
+    tools->addActions({ToolsEditor, ToolsTerm, ToolsMonitor});
+    tools->addSeparator();
+    tools->addAction(ToolsDetect);
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->addAction(HelpAbout);
+}
+
+QToolButton* TMainForm::AddOwnButton(QAction* action, const QString& name, const QString& hint) {
+    // A button bound to its action takes the action's picture and hint back whenever the
+    // action changes; these buttons keep their own and follow only the enabled state.
+    auto* button = new QToolButton(ToolBar1);
+    button->setObjectName(name);
+    button->setIcon(action->icon());
+    button->setText(action->iconText());
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setIconSize(ToolBar1->iconSize());
+    button->setToolButtonStyle(ToolBar1->toolButtonStyle());
+    button->setEnabled(action->isEnabled());
+    connect(ToolBar1, &QToolBar::iconSizeChanged, button, &QToolButton::setIconSize);
+    connect(ToolBar1, &QToolBar::toolButtonStyleChanged, button, &QToolButton::setToolButtonStyle);
+    connect(action, &QAction::enabledChanged, button, &QWidget::setEnabled);
+    connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    ToolBar1->addWidget(button);
+    return button;
+}
+
+void TMainForm::CreateToolBar() {
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(22, 22));
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    ToolBar1->addAction(FileExit);
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({FileNew, FileOpen, FileSave});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({EditPoint, EditConfig, EditMessage});
+    ToolBar1->addSeparator();
+    ToolButDetect =
+        AddOwnButton(ToolsDetect, QStringLiteral("ToolButDetect"), ToolsDetect->toolTip());
+    detectImage_ = ImageList::UnitUnknown;
+    AddOwnButton(ToolsMonitor, QStringLiteral("ToolButMonitor"), MonitorButtonHint);
+    ToolBar1->addActions({SendData, ReceiveData});
+    ToolBar1->addSeparator();
+    ToolBar1->addActions({ToolsEditor, ToolsTerm});
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(HelpAbout);
+}
+
+void TMainForm::CreateLogPanel() {
+    LogRichEdit->setObjectName(QStringLiteral("LogRichEdit"));
+    LogRichEdit->setReadOnly(true);
+    LogRichEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    LogRichEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    LogRichEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    LogRichEdit->setTabChangesFocus(false); // tab characters stay in the text
+    LogRichEdit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QPalette colours = LogRichEdit->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        colours.setColor(group, QPalette::Base, LogBackground);
+        colours.setColor(group, QPalette::Text, LogText);
+    }
+    LogRichEdit->setPalette(colours);
+    // The layout's placeholder text, which the creation handler clears.
+    LogRichEdit->setPlainText(QStringLiteral("LogRichEdit"));
+    setCentralWidget(LogRichEdit);
+}
+
+void TMainForm::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("MainStatusBar"));
+    for (int i = 0; i < PanelCount; ++i) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i));
+        panel->setFixedWidth(PanelWidths[static_cast<std::size_t>(i)]);
+        panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        panel->setIndent(3);
+        bar->addWidget(panel);
+        panels_[static_cast<std::size_t>(i)] = panel;
+    }
+}
+
+void TMainForm::FormCreate() {
+    SetFileName(QString());
+    DocumentPresent = false;
+    Modified = false;
+    SetPanelText(EquipmentPanel, NoEquipmentText);
+    SetPanelText(PortPanel, NoPortText);
+    ScriptLines.clear();
+    log_.Clear();
+    log_.AppendLine(QString::fromLatin1(ProgramName) + QStringLiteral(" - v") +
+                    QString::fromLatin1(ProgramVersion));
+    log_.AppendLine(QString::fromLatin1(CopyrightLine));
+    log_.AppendStamped(QStringLiteral("Started at "));
+    StartTime = static_cast<std::time_t>(QDateTime::currentSecsSinceEpoch());
+    MonitorAllowed = false;
+    UpdateActions();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // A conversation waiting for the unit still delivers window events; closing now would
+    // pull the window from under it.
+    if (ConversationRunning()) {
+        prompts_.Beep();
+        event->ignore();
+        return;
+    }
+    bool allowed = false;
+    RunReported(prompts_, [this, &allowed] { allowed = FormCloseQuery(); });
+    if (allowed)
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TMainForm::FormCloseQuery() {
+    if (!QuerySaveChanges())
+        return false;
+    log_.AppendStamped(QStringLiteral("Ended at "));
+    const auto elapsed = static_cast<double>(QDateTime::currentSecsSinceEpoch() - StartTime);
+    char line[64];
+    std::snprintf(line, sizeof line, "Elapsed time: %5.2f seconds", elapsed);
+    log_.AppendLine(QString::fromLatin1(line));
+
+    LogFileName = QString::fromLatin1(ProgramName) + LogFileExtension;
+    ScriptLineList lines;
+    lines.reserve(static_cast<std::size_t>(log_.Lines().size()));
+    for (const QString& logLine : log_.Lines())
+        lines.push_back(Local8Bit(logLine));
+    const TextFileResult written = WriteTextLines(LogFileName, lines);
+    if (!written.Ok)
+        throw std::runtime_error(Local8Bit(written.Error));
+    ScriptLines.clear();
+    return true;
+}
+
+bool TMainForm::QuerySaveChanges() {
+    if (!DocumentPresent || !Modified)
+        return true;
+    switch (prompts_.Message(SaveQuestionCaption, SaveQuestion, Prompts::Icon::Warning,
+                             Prompts::Buttons::YesNoCancel)) {
+    case Prompts::Answer::Yes:
+        FileSaveExecute();
+        return !Modified;
+    case Prompts::Answer::No:
+        return true;
+    case Prompts::Answer::Ok:
+    case Prompts::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+QString TMainForm::PanelText(int panel) const {
+    assert(panel >= 0 && panel < PanelCount && "status panel index");
+    return panels_[static_cast<std::size_t>(panel)]->text();
+}
+
+void TMainForm::SetPanelText(int panel, const QString& text) {
+    assert(panel >= 0 && panel < PanelCount && "status panel index");
+    panels_[static_cast<std::size_t>(panel)]->setText(text);
+}
+
+void TMainForm::SetDetectImage(int index) {
+    detectImage_ = index;
+    ToolButDetect->setIcon(ImageList::Icon(index));
+}
+
+void TMainForm::UpdateActions() {
+    const bool conversation = ConversationRunning();
+    // `available`: what the document, the profile and the link allow; `conversationSafe`:
+    // the command may start while a conversation waits for the unit.
+    const auto set = [&](QAction* action, bool available, bool conversationSafe) {
+        action->setEnabled(available && !running_.contains(action) &&
+                           (conversationSafe || !conversation));
+    };
+    set(FileNew, true, false);
+    set(FileOpen, true, false);
+    set(FileSave, DocumentPresent, false);
+    set(FileSaveAs, DocumentPresent, false);
+    set(FileExit, true, true);
+    set(EditPoint, ProfileInUse && CurrentProfile.PointsLoaded(), false);
+    set(EditConfig, ProfileInUse && CurrentProfile.ConfigurationLoaded(), false);
+    set(EditMessage, false, false); // the text messages editor is not offered here
+    set(SendData, ProfileInUse, false);
+    set(ReceiveData, true, false);
+    set(ToolsEditor, true, true);
+    set(ToolsTerm, true, false);
+    set(ToolsMonitor, MonitorAllowed, false);
+    set(ToolsDetect, true, false);
+    set(HelpAbout, true, true);
+}
+
+void TMainForm::SetFileName(const QString& name) {
+    FileName = name;
+    SetPanelText(FilePanel, FileName);
+}
+
+bool TMainForm::WriteProfile(const QString& name) {
+    CurrentProfile.WriteScript(ScriptLines, Local8Bit(name), Local8Bit(ActivityLog::Now()));
+    if (WriteTextLines(name, ScriptLines).Ok)
+        return true;
+    Modified = true;
+    prompts_.Notify(ErrorCaption, SaveFailedText, Prompts::Icon::Error);
+    return false;
+}
+
+void TMainForm::RunEditor(QDialog* dialog, const QString& what) {
+    log_.AppendStamped(what + QStringLiteral(" started at "));
+    if (dialog)
+        dialog->exec();
+    log_.AppendStamped(what + QStringLiteral(" exit at "));
+}
+
+void TMainForm::FileNewExecute() {
+    if (!QuerySaveChanges())
+        return;
+    ScriptLines.clear();
+    SetFileName(UntitledName);
+    DocumentPresent = true;
+    CurrentProfile.SetDefaults();
+    ProfileInUse = true;
+    Modified = true; // a new document counts as changed until it is saved
+    UpdateActions();
+    log_.AppendLine(QStringLiteral("new file ") + FileName);
+}
+
+void TMainForm::FileOpenExecute() {
+    if (!QuerySaveChanges())
+        return;
+    const std::optional<QString> chosen =
+        prompts_.OpenFileName({OpenProTitle, OpenProFilter, ProSuffix, {}, {}});
+    if (!chosen)
+        return;
+    // Read into a list of its own first, so that a file that cannot be read changes nothing.
+    ScriptLineList lines;
+    const TextFileResult read = ReadTextLines(*chosen, lines);
+    if (!read.Ok)
+        throw std::runtime_error(Local8Bit(read.Error));
+    ScriptLines = std::move(lines);
+    SetFileName(*chosen);
+    DocumentPresent = true;
+    Modified = false;
+    CurrentProfile.ReadScript();
+    ProfileInUse = true;
+    UpdateActions();
+    log_.AppendLine(QStringLiteral("open file ") + FileName);
+    const std::size_t shown = std::min<std::size_t>(ScriptLines.size(), OpenedLinesLogged);
+    for (std::size_t i = 0; i < shown; ++i)
+        log_.AppendLine(QString::fromLocal8Bit(ScriptLines[i]));
+}
+
+void TMainForm::FileSaveExecute() {
+    if (FileName == UntitledName || FileName.isEmpty()) {
+        FileSaveAsExecute();
+        return;
+    }
+    if (!WriteProfile(FileName))
+        return;
+    Modified = false;
+    log_.AppendLine(QStringLiteral("file saved ") + FileName);
+}
+
+void TMainForm::FileSaveAsExecute() {
+    const std::optional<QString> chosen = prompts_.SaveFileName(
+        {SaveProTitle, SaveProFilter, ProSuffix, FileName, FolderOf(FileName)});
+    if (!chosen)
+        return;
+    if (!WriteProfile(*chosen))
+        return;
+    SetFileName(*chosen);
+    Modified = false;
+    log_.AppendLine(QStringLiteral("file saved as ") + FileName);
+}
+
+void TMainForm::FileExitExecute() {
+    close();
+}
+
+void TMainForm::EditPointExecute() {
+    RunEditor(windows_.DetPointsDlg, QStringLiteral("Edit: MPoints editor"));
+}
+
+void TMainForm::EditConfigExecute() {
+    RunEditor(windows_.CfgEditorDlg, QStringLiteral("Edit: configuration editor"));
+}
+
+// The text messages editor is not opened from the main window.
+void TMainForm::EditMessageExecute() {}
+
+void TMainForm::SendDataExecute() {
+    CommandGuard guard(*this, SendData, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: send data started at "));
+    switch (link_.SendProfile(CurrentProfile, ScriptLines, Local8Bit(FileName),
+                              Local8Bit(ActivityLog::Now()), *this)) {
+    case SendOutcome::NoUnit:
+        prompts_.Beep();
+        break;
+    case SendOutcome::Error:
+        prompts_.Notify(ErrorCaption, SendFailedText, Prompts::Icon::Error);
+        break;
+    case SendOutcome::Sent:
+    case SendOutcome::LineFailed:
+        break;
+    }
+    log_.AppendStamped(QStringLiteral("Tools: send data exit at "));
+}
+
+void TMainForm::ReceiveDataExecute() {
+    CommandGuard guard(*this, ReceiveData, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: receive data started at "));
+    if (QuerySaveChanges())
+        ReceiveIntoNewDocument();
+    log_.AppendStamped(QStringLiteral("Tools: receive data exit at "));
+}
+
+void TMainForm::ReceiveIntoNewDocument() {
+    // The current document is closed before the unit is asked.
+    SetFileName(QString());
+    DocumentPresent = false;
+    Modified = false;
+    CurrentProfile.SetDefaults();
+    UpdateActions();
+
+    const ReceiveOutcome outcome =
+        link_.ReceiveProfile(CurrentProfile, ScriptLines, Local8Bit(ActivityLog::Now()), *this);
+    ProfileInUse = outcome != ReceiveOutcome::NoUnit;
+    switch (outcome) {
+    case ReceiveOutcome::NoUnit:
+        prompts_.Beep();
+        break;
+    case ReceiveOutcome::Complete:
+        SetFileName(UntitledName);
+        DocumentPresent = true;
+        Modified = true;
+        break;
+    case ReceiveOutcome::Incomplete:
+        prompts_.Notify(WarningCaption, ReceiveIncompleteText, Prompts::Icon::Warning);
+        break;
+    case ReceiveOutcome::Error:
+        prompts_.Notify(ErrorCaption, ReceiveFailedText, Prompts::Icon::Error);
+        break;
+    }
+    UpdateActions();
+}
+
+void TMainForm::ToolsEditorExecute() {
+    const CommandGuard running(*this, ToolsEditor, CommandKind::Tool);
+    log_.AppendStamped(QStringLiteral("Tools: text editor started at "));
+    if (windows_.ScratchPad)
+        windows_.ScratchPad->ShowModal();
+    log_.AppendStamped(QStringLiteral("Tools: text editor exit at "));
+}
+
+void TMainForm::ToolsTermExecute() {}
+
+void TMainForm::ToolsMonitorExecute() {
+    CommandGuard guard(*this, ToolsMonitor, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: remote control monitor started at "));
+    if (!link_.OpenLink(*this)) {
+        prompts_.Beep();
+        log_.AppendLine(MonitorNoUnitLine);
+    } else if (windows_.MonitorDlg) {
+        windows_.MonitorDlg->RunMonitor(*link_.Port());
+    }
+    link_.CloseLink();
+    log_.AppendStamped(QStringLiteral("Tools: remote control monitor exit at "));
+}
+
+void TMainForm::ToolsDetectExecute() {
+    CommandGuard guard(*this, ToolsDetect, CommandKind::Conversation);
+    link_.Detect(*this);
+}
+
+void TMainForm::AppendLine(const std::string& line) {
+    log_.AppendLine(QString::fromLocal8Bit(line));
+}
+
+void TMainForm::ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+void TMainForm::DetectionStarted() {
+    SetPanelText(EquipmentPanel, QString());
+    SetPanelText(PortPanel, QString());
+}
+
+void TMainForm::PortTried(bool holdsUnit) {
+    SetDetectImage(holdsUnit ? DetectFoundImage : DetectNotUsedImage);
+}
+
+void TMainForm::ModelRecognised(std::uint32_t row) {
+    MonitorAllowed = row == RivanModelRow;
+    UpdateActions();
+}
+
+void TMainForm::EquipmentDetected(const std::string& modelName, const std::string& portName) {
+    SetPanelText(EquipmentPanel, QString::fromLocal8Bit(modelName));
+    SetPanelText(PortPanel, QString::fromLocal8Bit(portName));
+}
+
+void TMainForm::HelpAboutExecute() {
+    if (windows_.AboutBox)
+        windows_.AboutBox->exec();
+}

@@ -6,6 +6,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 
 #include <exception>
 
@@ -42,7 +45,8 @@ QMessageBox::StandardButtons ToQt(Prompts::Buttons buttons) {
 }
 
 void Preset(QFileDialog& box, const Prompts::FileDialog& dialog) {
-    box.setNameFilter(dialog.Filter);
+    if (!dialog.Filter.isEmpty())
+        box.setNameFilter(dialog.Filter);
     if (!dialog.DefaultSuffix.isEmpty())
         box.setDefaultSuffix(dialog.DefaultSuffix);
     if (!dialog.Folder.isEmpty())
@@ -95,6 +99,16 @@ std::optional<QString> QtPrompts::SaveFileName(const FileDialog& dialog) {
 }
 
 void QtPrompts::Beep() { QApplication::beep(); }
+
+bool QtPrompts::PrintDialog(QPrinter& printer) {
+    QPrintDialog box(&printer, parent_);
+    return box.exec() == QDialog::Accepted;
+}
+
+bool QtPrompts::PageSetupDialog(QPrinter& printer) {
+    QPageSetupDialog box(&printer, parent_);
+    return box.exec() == QDialog::Accepted;
+}
 
 bool RunReported(Prompts& prompts, const std::function<void()>& handler) {
     try {

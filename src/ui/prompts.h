@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 class Prompts {
@@ -38,6 +39,12 @@ public:
     void Notify(const QString& caption, const QString& text, Icon icon) {
         Message(caption, text, icon, Buttons::Ok);
     }
+
+    // The print dialog for `printer`, which takes the choices made in it; false when the
+    // user cancels.
+    virtual bool PrintDialog(QPrinter& printer) = 0;
+    // The page-setup dialog for `printer`; false when the user cancels.
+    virtual bool PageSetupDialog(QPrinter& printer) = 0;
 };
 
 // Prompts shown with Qt's message boxes and file dialogs.
@@ -51,6 +58,8 @@ public:
     std::optional<QString> OpenFileName(const FileDialog& dialog) override;
     std::optional<QString> SaveFileName(const FileDialog& dialog) override;
     void Beep() override;
+    bool PrintDialog(QPrinter& printer) override;
+    bool PageSetupDialog(QPrinter& printer) override;
 
 private:
     QWidget* parent_;

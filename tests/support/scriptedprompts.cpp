@@ -1,6 +1,8 @@
 // Prompts answered from a script.
 #include "support/scriptedprompts.h"
 
+#include <QPrinter>
+
 #include <gtest/gtest.h>
 
 Prompts::Answer ScriptedPrompts::Message(const QString& caption, const QString& text, Icon icon,
@@ -37,4 +39,30 @@ std::optional<QString> ScriptedPrompts::OpenFileName(const FileDialog& dialog) {
 std::optional<QString> ScriptedPrompts::SaveFileName(const FileDialog& dialog) {
     SaveDialogs.push_back(dialog);
     return NextFileName();
+}
+
+bool ScriptedPrompts::PrintDialog(QPrinter& printer) {
+    ++PrintDialogs;
+    if (PrintFiles.empty()) {
+        ADD_FAILURE() << "unexpected print dialog";
+        return false;
+    }
+    const std::optional<QString> file = PrintFiles.front();
+    PrintFiles.pop_front();
+    if (!file)
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*file);
+    return true;
+}
+
+bool ScriptedPrompts::PageSetupDialog(QPrinter&) {
+    ++PageSetupDialogs;
+    if (PageSetupAnswers.empty()) {
+        ADD_FAILURE() << "unexpected page-setup dialog";
+        return false;
+    }
+    const bool answer = PageSetupAnswers.front();
+    PageSetupAnswers.pop_front();
+    return answer;
 }

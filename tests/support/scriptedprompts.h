@@ -23,16 +23,26 @@ public:
     // with no answer queued fails the test and counts as cancelled.
     std::deque<std::optional<QString>> FileNames;
 
+    // Answers for print dialogs, in order: a PDF file the printer then writes to, or nothing
+    // for Cancel. A print dialog shown with no answer queued fails the test and is cancelled.
+    std::deque<std::optional<QString>> PrintFiles;
+    // Answers for page-setup dialogs, in order: true for OK. None queued fails the test.
+    std::deque<bool> PageSetupAnswers;
+
     std::vector<Shown> Messages;
     std::vector<FileDialog> OpenDialogs;
     std::vector<FileDialog> SaveDialogs;
     int Beeps = 0;
+    int PrintDialogs = 0;
+    int PageSetupDialogs = 0;
 
     Answer Message(const QString& caption, const QString& text, Icon icon,
                    Buttons buttons) override;
     std::optional<QString> OpenFileName(const FileDialog& dialog) override;
     std::optional<QString> SaveFileName(const FileDialog& dialog) override;
     void Beep() override { ++Beeps; }
+    bool PrintDialog(QPrinter& printer) override;
+    bool PageSetupDialog(QPrinter& printer) override;
 
 private:
     std::optional<QString> NextFileName();
