@@ -161,17 +161,23 @@ std::optional<double> ReadPowerReply(std::string_view reply) {
         if (c != '.')
             number += c;
     }
-    // Read as scanf's "%f" would: leading blanks and a sign are allowed.
+    // Leading blanks and a sign are allowed. The number itself is plain digits: "inf",
+    // "nan" or an exponent would give a power no unit can measure and no control can show.
     std::size_t at = number.find_first_not_of(" \t");
     if (at == std::string::npos)
         return std::nullopt;
-    if (number[at] == '+')
+    const bool negative = number[at] == '-';
+    if (negative || number[at] == '+')
         ++at;
+    if (at >= number.size() || !std::isdigit(static_cast<unsigned char>(number[at])))
+        return std::nullopt;
     float value = 0.0f;
     const auto [end, error] = std::from_chars(number.data() + at, number.data() + number.size(),
-                                              value, std::chars_format::general);
+                                              value, std::chars_format::fixed);
     if (error != std::errc())
         return std::nullopt;
+    if (negative)
+        value = -value;
     return (value - 10700) * 0.01;
 }
 

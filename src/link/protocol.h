@@ -94,7 +94,8 @@ StatusMasks ReadStatusReply(std::string_view reply);
 
 // A reply to a power query carries, from position 5, at most 8 characters of a number in
 // hundredths of a dB above 1 microvolt, with or without its decimal point ("6000" or
-// "60.00"). Gives the power in dBm; no number: none.
+// "60.00"), optionally signed. Gives the power in dBm; no number, or no digit where the
+// number begins ("inf", "nan"): none. An exponent is not part of the number.
 std::optional<double> ReadPowerReply(std::string_view reply);
 // The power as the monitor shows it: "%5.2f", always with a full stop.
 std::string FormatPower(double dBm);

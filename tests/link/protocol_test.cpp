@@ -210,13 +210,28 @@ INSTANTIATE_TEST_SUITE_P(
                       PowerCase{"ZeroIsPaddedToFive", "*POW10700", " 0.00"},
                       PowerCase{"PositiveIsPaddedToFive", "*POW11200", " 5.00"},
                       PowerCase{"OnlyEightCharactersCount", "*POW6000    99", "-47.00"},
-                      PowerCase{"LeadingBlanksAllowed", "*POW  7235", "-34.65"}),
+                      PowerCase{"LeadingBlanksAllowed", "*POW  7235", "-34.65"},
+                      PowerCase{"PlusSignAllowed", "*POW+7235", "-34.65"},
+                      PowerCase{"NegativeHundredths", "*POW-1000", "-117.00"},
+                      // 1E30 hundredths would be a power of 10^28 dBm, too wide to show.
+                      PowerCase{"ExponentIsNotPartOfTheNumber", "*POW6000E30", "-47.00"}),
     [](const auto& info) { return std::string(info.param.Behaviour); });
 
 TEST(PowerReply, WithoutANumberHasNone) {
     EXPECT_EQ(ReadPowerReply("*POW"), std::nullopt);
     EXPECT_EQ(ReadPowerReply("*POWabc"), std::nullopt);
     EXPECT_EQ(ReadPowerReply(""), std::nullopt);
+}
+
+// A reply that names no finite number is no power: the monitor would show "  inf".
+TEST(PowerReply, InfinityOrNotANumberHasNone) {
+    EXPECT_EQ(ReadPowerReply("*POWinf"), std::nullopt);
+    EXPECT_EQ(ReadPowerReply("*POW-INF"), std::nullopt);
+    EXPECT_EQ(ReadPowerReply("*POWinfinity"), std::nullopt);
+    EXPECT_EQ(ReadPowerReply("*POWnan"), std::nullopt);
+    EXPECT_EQ(ReadPowerReply("*POW +nan"), std::nullopt);
+    EXPECT_EQ(ReadPowerReply("*POW-"), std::nullopt);
+    EXPECT_EQ(ReadPowerReply("*POW+-5"), std::nullopt);
 }
 
 TEST(MeasurementText, IsTheReplyFromPosition5) {
