@@ -145,6 +145,11 @@ const ConsoleCell& ConsoleBuffer::At(int column, int row) const {
     return cells_[Index(column, row)];
 }
 
+std::span<const ConsoleCell> ConsoleBuffer::RowCells(int row) const {
+    assert(row >= 0 && row < height_ && "row outside the buffer");
+    return std::span(cells_).subspan(Index(0, row), static_cast<std::size_t>(width_));
+}
+
 std::string ConsoleBuffer::RowText(int row, int column, int count) const {
     if (count < 0 || column + count > width_)
         count = width_ - column;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +72,8 @@ public:
                 ConsoleCell fill);
 
     const ConsoleCell& At(int column, int row) const;
+    // All cells of one row, left to right.
+    std::span<const ConsoleCell> RowCells(int row) const;
     // The characters of one row from `column` on, `count` of them (to the row's end when
     // negative), for reading the screen back.
     std::string RowText(int row, int column = 0, int count = -1) const;

@@ -33,6 +33,21 @@ TEST(ConsoleBuffer, WrapsAfterTheLastColumn) {
     EXPECT_EQ(buffer.RowText(1), "e   ");
 }
 
+TEST(ConsoleBuffer, RowCellsHoldOneWholeRowLeftToRight) {
+    ConsoleBuffer buffer(4, 3);
+    buffer.SetCursor({2, 1});
+    buffer.SetAttribute(0x0B);
+    buffer.Write("xyz");
+    const std::span<const ConsoleCell> middle = buffer.RowCells(1);
+    ASSERT_EQ(middle.size(), 4u);
+    EXPECT_EQ(middle[0], (ConsoleCell{' ', 0x07}));
+    EXPECT_EQ(middle[2], (ConsoleCell{'x', 0x0B}));
+    EXPECT_EQ(middle[3], (ConsoleCell{'y', 0x0B}));
+    // "z" wrapped to the start of the last row.
+    EXPECT_EQ(buffer.RowCells(2)[0], (ConsoleCell{'z', 0x0B}));
+    EXPECT_EQ(buffer.RowCells(0)[3], (ConsoleCell{' ', 0x07}));
+}
+
 TEST(ConsoleBuffer, ScrollsTheWholeBufferWhenWritingPastTheLastRow) {
     ConsoleBuffer buffer(3, 2);
     buffer.Write("abcdef");
