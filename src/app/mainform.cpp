@@ -9,6 +9,7 @@
 #include "profile/programidentity.h"
 #include "tools/aboutbox.h"
 #include "tools/scratchpad.h"
+#include "tools/terminalrunner.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -29,7 +30,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -537,7 +540,17 @@ void TMainForm::ToolsEditorExecute() {
     log_.AppendStamped(QStringLiteral("Tools: text editor exit at "));
 }
 
-void TMainForm::ToolsTermExecute() {}
+void TMainForm::ToolsTermExecute() {
+    const CommandGuard running(*this, ToolsTerm, CommandKind::Tool);
+    log_.AppendStamped(QStringLiteral("Tools: terminal started at "));
+    // A unit found by detection decides the port; otherwise the terminal's own setting.
+    std::optional<std::string> detectedPort;
+    if (link_.EquipmentFound())
+        detectedPort = PanelText(PortPanel).toStdString();
+    RunTerminal(
+        this, prompts_, [this](const std::string& line) { AppendLine(line); }, detectedPort);
+    log_.AppendStamped(QStringLiteral("Tools: terminal exit at "));
+}
 
 void TMainForm::ToolsMonitorExecute() {
     CommandGuard guard(*this, ToolsMonitor, CommandKind::Conversation);

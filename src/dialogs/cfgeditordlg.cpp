@@ -5,7 +5,6 @@
 #include "dialogs/dialogframe.h"
 #include "dialogs/numbertext.h"
 #include "profile/equipmentprofile.h"
-#include "ui/prompts.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,14 +19,6 @@ namespace {
 
 constexpr int MerEditWidth = 60;
 constexpr int BerEditWidth = 90;
-
-QLineEdit* NewEdit(const char* name, int width, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setFixedWidth(width);
-    edit->setMaxLength(32767); // no limit of its own: all checking happens on OK
-    return edit;
-}
 
 QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
@@ -44,10 +35,10 @@ TCfgEditorDlg::TCfgEditorDlg(EquipmentProfile& profile, std::function<void()> se
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("GroupBox1"));
-    AlarmMER = NewEdit("AlarmMER", MerEditWidth, frame);
-    WarningMER = NewEdit("WarningMER", MerEditWidth, frame);
-    AlarmBER = NewEdit("AlarmBER", BerEditWidth, frame);
-    WarningBER = NewEdit("WarningBER", BerEditWidth, frame);
+    AlarmMER = NewNumberEdit(QStringLiteral("AlarmMER"), MerEditWidth, frame);
+    WarningMER = NewNumberEdit(QStringLiteral("WarningMER"), MerEditWidth, frame);
+    AlarmBER = NewNumberEdit(QStringLiteral("AlarmBER"), BerEditWidth, frame);
+    WarningBER = NewNumberEdit(QStringLiteral("WarningBER"), BerEditWidth, frame);
 
     auto* grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(6);
@@ -69,16 +60,7 @@ TCfgEditorDlg::TCfgEditorDlg(EquipmentProfile& profile, std::function<void()> se
     addRow(2, "BER Alarm ", AlarmBER, nullptr);
     addRow(3, "BER Warning", WarningBER, nullptr);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = OkCancelRow(*this, OKBtn, CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addLayout(buttons);
@@ -125,19 +107,14 @@ void TCfgEditorDlg::SaveData() {
 }
 
 void TCfgEditorDlg::OKBtnClick() {
-    // The dialog closes with OK even when a text is refused: the error box reports it,
-    // and what was stored before the refused text stays stored.
-    RunReported(prompts_, [this] {
+    AcceptReported(*this, prompts_, [this] {
         SaveData();
         setModified_();
     });
-    accept();
 }
 
 void TCfgEditorDlg::CancelBtnClick() {
-    if (isVisible())
-        profile_.RestoreConfiguration();
-    QDialog::reject();
+    RejectRestoring(*this, [this] { profile_.RestoreConfiguration(); });
 }
 
 void TCfgEditorDlg::reject() {

@@ -4,7 +4,6 @@
 
 #include "dialogs/dialogframe.h"
 #include "dialogs/numbertext.h"
-#include "ui/prompts.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -25,14 +24,6 @@ QString Numbered(const char* name, int number) {
     return QString::fromLatin1(name) + QString::number(number);
 }
 
-QLineEdit* NewEdit(const QString& name, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setFixedWidth(EditWidth);
-    edit->setMaxLength(32767); // no limit of its own: all checking happens on OK
-    return edit;
-}
-
 QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -50,15 +41,7 @@ TDetPointsDlg::TDetPointsDlg(EquipmentProfile& profile, std::function<void()> se
     for (int i = 0; i < EquipmentProfile::PointCount; ++i)
         groups->addWidget(NewChannel(i));
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = OkCancelRow(*this, OKBtn, CancelBtn);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
@@ -92,9 +75,9 @@ QGroupBox* TDetPointsDlg::NewChannel(int index) {
 
     channel.Active = new QCheckBox(QStringLiteral("Active"), box);
     channel.Active->setObjectName(Numbered("Active", number));
-    channel.Freq = NewEdit(Numbered("Freq", number), box);
-    channel.AlarmPower = NewEdit(Numbered("AlarmPower", number), box);
-    channel.WarningPower = NewEdit(Numbered("WarningPower", number), box);
+    channel.Freq = NewNumberEdit(Numbered("Freq", number), EditWidth, box);
+    channel.AlarmPower = NewNumberEdit(Numbered("AlarmPower", number), EditWidth, box);
+    channel.WarningPower = NewNumberEdit(Numbered("WarningPower", number), EditWidth, box);
 
     auto* grid = new QGridLayout(box);
     grid->setHorizontalSpacing(4);
@@ -191,19 +174,14 @@ void TDetPointsDlg::SavePoint() {
 }
 
 void TDetPointsDlg::OKBtnClick() {
-    // The dialog closes with OK even when a text is refused: the error box reports it,
-    // and what was stored before the refused text stays stored.
-    RunReported(prompts_, [this] {
+    AcceptReported(*this, prompts_, [this] {
         SavePoints();
         setModified_();
     });
-    accept();
 }
 
 void TDetPointsDlg::CancelBtnClick() {
-    if (isVisible())
-        profile_.RestorePoints();
-    QDialog::reject();
+    RejectRestoring(*this, [this] { profile_.RestorePoints(); });
 }
 
 void TDetPointsDlg::reject() {

@@ -1,8 +1,13 @@
 // The frame shared by the profile editors.
 #include "dialogs/dialogframe.h"
 
+#include "ui/prompts.h"
+
 #include <QDialog>
+#include <QHBoxLayout>
 #include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 
 void MakeFixedSizeFrame(QDialog& dialog) {
@@ -19,4 +24,38 @@ void CentreOnScreen(QWidget& window) {
     QRect frame = window.frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
+}
+
+QLineEdit* NewNumberEdit(const QString& name, int width, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setFixedWidth(width);
+    edit->setMaxLength(32767); // the largest length a line edit takes
+    return edit;
+}
+
+QHBoxLayout* OkCancelRow(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel) {
+    ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setObjectName(QStringLiteral("OKBtn"));
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
+    cancel->setObjectName(QStringLiteral("CancelBtn"));
+
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    return row;
+}
+
+void AcceptReported(QDialog& dialog, Prompts& prompts, const std::function<void()>& save) {
+    RunReported(prompts, save);
+    dialog.accept();
+}
+
+void RejectRestoring(QDialog& dialog, const std::function<void()>& restore) {
+    if (dialog.isVisible())
+        restore();
+    // The base class's own reject: the editors' reject() comes here.
+    dialog.QDialog::reject();
 }

@@ -134,12 +134,7 @@ TMessEditDlg::TMessEditDlg(EquipmentProfile& profile, std::function<void()> setM
     RestoreButton = NewPictureButton("RestoreButton", "restore text",
                                      style()->standardIcon(QStyle::SP_BrowserReload), this);
     SpeedButton1 = NewPictureButton("SpeedButton1", "enter password", KeyPicture(), this);
-
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    QHBoxLayout* buttons = OkCancelRow(*this, OKBtn, CancelBtn);
 
     auto* selectRow = new QHBoxLayout;
     selectRow->addWidget(select);
@@ -158,11 +153,6 @@ TMessEditDlg::TMessEditDlg(EquipmentProfile& profile, std::function<void()> setM
     grid->addWidget(edited, 2, 0);
     grid->addWidget(MessageEdit, 2, 1);
     grid->addWidget(SpeedButton1, 2, 2);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(selectRow);
@@ -242,9 +232,7 @@ void TMessEditDlg::OKBtnClick() {
 }
 
 void TMessEditDlg::CancelBtnClick() {
-    if (isVisible())
-        profile_.RestoreMessages();
-    QDialog::reject();
+    RejectRestoring(*this, [this] { profile_.RestoreMessages(); });
 }
 
 void TMessEditDlg::reject() {

@@ -35,16 +35,7 @@ TPasswordDlg::TPasswordDlg(TMessEditDlg& editor, QWidget* parent)
     PasswordEdit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     label->setBuddy(PasswordEdit);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = OkCancelRow(*this, OKBtn, CancelBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(PasswordEdit);

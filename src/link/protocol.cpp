@@ -14,16 +14,6 @@ namespace {
 
 constexpr char HexDigits[] = "0123456789ABCDEF";
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 std::string ChannelCommand(std::string_view prefix, int channel) {
     assert(channel >= 0 && channel < ChannelCount && "the unit has channels 0 to 5");
     char digits[8];
@@ -125,12 +115,22 @@ std::optional<std::string_view> ReadBlockData(std::uint16_t address, std::string
     return data;
 }
 
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
 std::uint16_t HexDigitsValue(std::string_view text, int count) {
     if (count > 4)
         count = 4;
     std::uint16_t value = 0;
     for (int i = 0; i < count && i < static_cast<int>(text.size()); ++i) {
-        const int digit = HexValue(text[i]);
+        const int digit = HexDigitValue(text[i]);
         if (digit < 0)
             break;
         value = static_cast<std::uint16_t>(value * 16 + digit);

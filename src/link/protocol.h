@@ -69,6 +69,8 @@ int BlockDataDigits(std::uint16_t address);
 // character on, when it holds at least BlockDataDigits(address) characters.
 std::optional<std::string_view> ReadBlockData(std::uint16_t address, std::string_view reply);
 
+// The value of one hex digit in either case; -1 for any other character.
+int HexDigitValue(char c);
 // The value of up to `count` (at most 4) hex digits at the start of `text`, in either
 // case; the first other character ends the number. No digit gives 0.
 std::uint16_t HexDigitsValue(std::string_view text, int count);

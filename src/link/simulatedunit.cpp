@@ -57,23 +57,13 @@ std::uint32_t GetLittleEndian(std::span<const std::uint8_t> memory, std::size_t 
     return value;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The value of `text`, all of it hex digits; false otherwise.
 bool ParseHex(std::string_view text, std::uint32_t& value) {
     if (text.empty())
         return false;
     value = 0;
     for (char c : text) {
-        const int digit = HexValue(c);
+        const int digit = Protocol::HexDigitValue(c);
         if (digit < 0)
             return false;
         value = value * 16 + static_cast<std::uint32_t>(digit);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -139,6 +140,14 @@ TEST(BlockData, KnowsOnlyTheAddressesOfTheMap) {
     EXPECT_EQ(BlockDataDigits(0x0410), 0) << "not on a point boundary";
     EXPECT_EQ(BlockDataDigits(0x04C0), 0) << "past the six points";
     EXPECT_EQ(BlockDataDigits(0x1F01), 0);
+}
+
+TEST(HexDigitValue, IsTheDigitsValueInEitherCaseAndMinusOneForAnythingElse) {
+    const std::pair<char, int> cases[] = {
+        {'0', 0},  {'9', 9},  {'A', 10}, {'F', 15}, {'a', 10}, {'f', 15},  {'G', -1},   {'g', -1},
+        {'/', -1}, {':', -1}, {'@', -1}, {'`', -1}, {' ', -1}, {'\0', -1}, {'\xC1', -1}};
+    for (const auto& [digit, value] : cases)
+        EXPECT_EQ(HexDigitValue(digit), value) << "digit " << static_cast<int>(digit);
 }
 
 TEST(HexDigitsValue, ReadsUpToCountDigitsInEitherCase) {
