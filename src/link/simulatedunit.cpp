@@ -166,7 +166,7 @@ std::optional<SimTime> SimulatedUnit::NextByteTime(SimTime now) const {
         return std::nullopt;
     if (!output_.empty())
         return std::max(output_.front().Time, now);
-    if (settings_.Silent || hangingUp_ || !partialLine_.empty())
+    if (Silenced() || hangingUp_ || !partialLine_.empty())
         return std::nullopt;
     return std::max(quietSince_ + settings_.Heartbeat, now);
 }
@@ -189,24 +189,36 @@ std::span<const std::uint8_t> SimulatedUnit::Block(std::uint16_t address,
 
 void SimulatedUnit::HandleLine(const std::string& line, SimTime now) {
     commands_.push_back(line);
-    if (settings_.Silent || hangingUp_)
+    if (Silenced() || hangingUp_ || !lineUp_)
         return;
     // A bare "*" only resynchronises the unit's line reader: no handshake, no reply.
     if (line == Protocol::ResyncLine)
         return;
     ++commandCount_;
+    if (commandCount_ == settings_.HangUpOnCommand) {
+        lineUp_ = false; // gone in the middle of the exchange
+        output_.clear();
+        return;
+    }
+    if (settings_.Silent && FaultsActive()) {
+        silenced_ = true;
+        return;
+    }
     UnitExchange exchange;
     exchange.Command = line;
-    if (commandCount_ != settings_.NakOnCommand)
+    if (!Refused())
         exchange.Accepted = Execute(line, now, exchange.Reply);
     if (!exchange.Accepted)
         exchange.Reply.clear();
 
-    Send(settings_.Garbage, now);
+    const bool faulty = FaultsActive();
+    if (faulty)
+        Send(settings_.Garbage, now);
     Send(std::string{Protocol::XOFF, exchange.Accepted ? Protocol::ACK : Protocol::NAK}, now);
     const bool query = line.size() > 1 && line[1] == '?';
     if (exchange.Accepted && query)
-        Send(exchange.Reply + std::string(Protocol::LineEnd), now + settings_.ReplyDelay);
+        Send(exchange.Reply + std::string(Protocol::LineEnd),
+             faulty ? now + settings_.ReplyDelay : now);
     if (settings_.HangUpAfter > 0 && commandCount_ >= settings_.HangUpAfter)
         hangingUp_ = true; // the line drops once the host has taken this answer
     else
@@ -215,6 +227,19 @@ void SimulatedUnit::HandleLine(const std::string& line, SimTime now) {
     exchanges_.push_back(exchange);
     if (trace_)
         trace_(exchange);
+}
+
+bool SimulatedUnit::FaultsActive() const {
+    return commandCount_ >= settings_.FaultsFromCommand;
+}
+
+bool SimulatedUnit::Silenced() const {
+    return settings_.Silent && (silenced_ || settings_.FaultsFromCommand <= 1);
+}
+
+bool SimulatedUnit::Refused() const {
+    return settings_.NakOnCommand > 0 && commandCount_ >= settings_.NakOnCommand &&
+           commandCount_ < settings_.NakOnCommand + settings_.NakCount;
 }
 
 bool SimulatedUnit::Execute(const std::string& command, SimTime now, std::string& reply) {

@@ -25,9 +25,16 @@ struct UnitSettings {
 
     bool Silent = false;   // fault: sends nothing at all
     int NakOnCommand = 0;  // fault: refuses the k-th command (counted from 1); 0: never
+    int NakCount = 1;      // with NakOnCommand: how many commands in a row it refuses
     SimTime ReplyDelay{0}; // fault when above 105 ms: reply lines start this late
     std::string Garbage;   // fault: these bytes go out before every answer to a command
     int HangUpAfter = 0;   // fault: the line is gone once k commands are answered
+    // Fault: the line drops as the k-th command arrives, before the unit answers it; 0: never.
+    int HangUpOnCommand = 0;
+    // Silent, ReplyDelay and Garbage hold from the k-th command on (counted from 1): the
+    // commands before it are answered well. 0 or 1: from the start. A unit that falls
+    // silent this way takes the k-th command and answers nothing from then on.
+    int FaultsFromCommand = 0;
     // Odd answers: a query listed here is accepted and answered with this reply line
     // instead of the unit's own (a short block, a name with a typo, ...).
     std::map<std::string, std::string, std::less<>> Replies;
@@ -88,6 +95,10 @@ private:
     std::string StatusReply(SimTime now) const;
     bool ChannelActive(int channel) const;
     void Send(std::string_view bytes, SimTime at);
+    // The faults that start late hold for the command being answered.
+    bool FaultsActive() const;
+    bool Silenced() const;
+    bool Refused() const;
 
     UnitSettings settings_;
     std::array<std::uint8_t, MemorySize> memory_{};
@@ -97,6 +108,7 @@ private:
     SimTime quietSince_{0};
     bool lineUp_ = true;
     bool hangingUp_ = false;
+    bool silenced_ = false; // fell silent at the command FaultsFromCommand
     int commandCount_ = 0;
     int resetCount_ = 0;
     std::vector<std::string> commands_;

@@ -5,6 +5,9 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <cerrno>
+#include <cstring>
+
 namespace PlainTextFile {
 
 namespace {
@@ -76,7 +79,16 @@ bool Write(const QString& fileName, const QString& text, const Layout& form, QSt
         return false;
     }
     const QByteArray bytes = Encode(text, form);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    // The save file keeps its tail in a buffer, and a tail that fails to reach the disk (a
+    // full disk, a size limit) does not stop it from replacing the old file: push the tail
+    // out and check before the old file is given up.
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        error = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
         error = file.errorString();
         return false;
     }

@@ -1,5 +1,6 @@
 // The file commands of the main window: New, Open, Save and Save As.
 #include "mainformfixture.h"
+#include "support/filesizelimit.h"
 
 #include <QRegularExpression>
 
@@ -229,6 +230,7 @@ TEST_F(FileCommandsTest, SaveAsThatFailsKeepsTheNameAndMarksTheDocumentChanged) 
     const QString path = Path("good.pro");
     SaveNewAs(path);
     ASSERT_FALSE(form->GetModified());
+    const QByteArray good = ReadBytes(path);
     const QStringList log = Lines();
     // A name below a plain file cannot be created by anyone.
     prompts.FileNames.push_back(Path("good.pro/below.pro"));
@@ -238,6 +240,57 @@ TEST_F(FileCommandsTest, SaveAsThatFailsKeepsTheNameAndMarksTheDocumentChanged) 
     EXPECT_EQ(form->GetFileName(), path);
     EXPECT_EQ(form->PanelText(0), path);
     EXPECT_TRUE(form->GetModified());
+    EXPECT_EQ(ReadBytes(path), good);
+}
+
+TEST_F(FileCommandsTest, SaveAsOverAnotherFileIntoAFullDiskLeavesBothFilesAndTheName) {
+    const QString path = Path("mine.pro");
+    SaveNewAs(path);
+    const QByteArray mine = ReadBytes(path);
+    const QString other = Path("other.pro");
+    const QByteArray old("# somebody else's profile\r\n");
+    ASSERT_TRUE(WriteBytes(other, old));
+    const QStringList log = Lines();
+
+    prompts.FileNames.push_back(other);
+    {
+        FileSizeLimit limit(100);
+        ASSERT_TRUE(limit.Active());
+        Trigger("FileSaveAs");
+    }
+
+    ExpectSaveFailureReported();
+    EXPECT_EQ(Lines(), log);
+    EXPECT_EQ(form->GetFileName(), path);
+    EXPECT_EQ(form->PanelText(0), path);
+    EXPECT_TRUE(form->GetModified());
+    EXPECT_EQ(ReadBytes(other), old);
+    EXPECT_EQ(ReadBytes(path), mine);
+    EXPECT_EQ(QDir(Folder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList({QStringLiteral("mine.pro"), QStringLiteral("other.pro")}));
+}
+
+TEST_F(FileCommandsTest, SaveIntoAReadOnlyFolderLeavesThePreviousFile) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop the superuser";
+    ASSERT_TRUE(QDir(Folder()).mkdir(QStringLiteral("locked")));
+    const QString locked = Path("locked");
+    const QString path = Path("locked/kept.pro");
+    SaveNewAs(path);
+    const QByteArray old = ReadBytes(path);
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    const QStringList log = Lines();
+
+    Trigger("FileSave");
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    ExpectSaveFailureReported();
+    EXPECT_EQ(Lines(), log);
+    EXPECT_TRUE(form->GetModified());
+    EXPECT_EQ(form->GetFileName(), path);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{QStringLiteral("kept.pro")});
 }
 
 // ---- Open ---------------------------------------------------------------------------------
@@ -254,8 +307,8 @@ TEST_F(FileCommandsTest, OpenReadsTheFileAndLogsItsFirstThreeLines) {
     EXPECT_EQ(prompts.OpenDialogs[0].DefaultSuffix, QStringLiteral("pro"));
 
     EXPECT_EQ(form->GetScriptLines(),
-              (ScriptLineList{"# one", "# two", "# three", "send *I22A01F0020001000E803000010270000",
-                              "# five"}));
+              (ScriptLineList{"# one", "# two", "# three",
+                              "send *I22A01F0020001000E803000010270000", "# five"}));
     EXPECT_EQ(Lines().mid(3),
               QStringList({QStringLiteral("open file ") + path, "# one", "# two", "# three"}));
     EXPECT_EQ(form->GetFileName(), path);

@@ -1,5 +1,6 @@
 // The main window: layout, start-up, the close query, the LOG file and the action states.
 #include "mainformfixture.h"
+#include "support/filesizelimit.h"
 
 #include "app/imagelist.h"
 #include "dialogs/cfgeditordlg.h"
@@ -18,6 +19,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <unistd.h>
 
 namespace {
 
@@ -321,6 +324,57 @@ TEST_F(MainFormTest, LogFileThatCannotBeWrittenIsReportedAndTheWindowStaysOpen) 
     EXPECT_TRUE(Matches(ElapsedLine, Lines()[6]));
     EXPECT_EQ(ReadBytes(Path("RIVAN.LOG")),
               (Lines().join(QStringLiteral("\r\n")) + "\r\n").toUtf8());
+}
+
+// A LOG file that breaks off half way, as on a full disk, is reported like any error and
+// leaves the previous run's LOG file as it was.
+TEST_F(MainFormTest, LogFileIntoAFullDiskKeepsThePreviousLogAndTheWindowOpen) {
+    const QByteArray previous("the log of an earlier run\r\n");
+    ASSERT_TRUE(WriteBytes(Path("RIVAN.LOG"), previous));
+
+    bool closed = true;
+    {
+        FileSizeLimit limit(100);
+        ASSERT_TRUE(limit.Active());
+        closed = form->close();
+    }
+
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(prompts.Messages.size(), 1u);
+    EXPECT_EQ(prompts.Messages[0].Caption, QStringLiteral("RIVAN"));
+    EXPECT_EQ(prompts.Messages[0].Kind, Prompts::Icon::Error);
+    EXPECT_EQ(prompts.Messages[0].Choice, Prompts::Buttons::Ok);
+    EXPECT_TRUE(prompts.Messages[0].Text.contains(QStringLiteral("RIVAN.LOG")))
+        << prompts.Messages[0].Text.toStdString();
+    EXPECT_TRUE(prompts.Messages[0].Text.endsWith(QLatin1Char('.')));
+    EXPECT_EQ(ReadBytes(Path("RIVAN.LOG")), previous);
+    EXPECT_EQ(QDir(Folder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{QStringLiteral("RIVAN.LOG")});
+    ASSERT_EQ(Lines().size(), 5);
+    EXPECT_TRUE(Matches(EndedLine, Lines()[3]));
+}
+
+TEST_F(MainFormTest, LogFileInAReadOnlyFolderKeepsThePreviousLogAndTheWindowOpen) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop the superuser";
+    const QByteArray previous("the log of an earlier run\r\n");
+    ASSERT_TRUE(WriteBytes(Path("RIVAN.LOG"), previous));
+    ASSERT_TRUE(QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::ExeOwner));
+
+    const bool closed = form->close();
+    QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(prompts.Messages.size(), 1u);
+    EXPECT_EQ(prompts.Messages[0].Caption, QStringLiteral("RIVAN"));
+    EXPECT_EQ(prompts.Messages[0].Kind, Prompts::Icon::Error);
+    EXPECT_TRUE(prompts.Messages[0].Text.contains(QStringLiteral("RIVAN.LOG")));
+    EXPECT_TRUE(prompts.Messages[0].Text.endsWith(QLatin1Char('.')));
+    EXPECT_EQ(ReadBytes(Path("RIVAN.LOG")), previous);
+    EXPECT_EQ(QDir(Folder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{QStringLiteral("RIVAN.LOG")});
 }
 
 // ---- Action states ------------------------------------------------------------------------

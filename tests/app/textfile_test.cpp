@@ -1,5 +1,6 @@
 // Text files of lines: every line end is read, CR LF is written, and failures keep old files.
 #include "app/textfile.h"
+#include "support/filesizelimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,9 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <string>
-#include <sys/resource.h>
 
 namespace {
 
@@ -101,29 +100,6 @@ TEST(TextFile, WriteThatCannotStartLeavesWhatIsThere) {
     EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("plain"))), QByteArray("plain"));
     EXPECT_EQ(dir.entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 2);
 }
-
-// Lets the process write at most `bytes` bytes into any one file while it lives, so that a
-// write fails half way, for any user.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    bool Active() const { return active_; }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-    bool active_ = false;
-};
 
 TEST(TextFile, WriteThatFailsHalfWayLeavesTheOldFileByteForByte) {
     QTemporaryDir folder;

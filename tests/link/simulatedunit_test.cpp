@@ -227,6 +227,74 @@ TEST_F(SimulatedUnitTest, HangsUpAfterKCommands) {
     EXPECT_EQ(driver.Now(), before) << "a gone line fails its reads at once";
 }
 
+// Faults that start at a chosen command: the commands before it are answered well.
+
+TEST_F(SimulatedUnitTest, FallsSilentAtTheKthCommandAndStaysSilent) {
+    unit.Settings().Silent = true;
+    unit.Settings().FaultsFromCommand = 3;
+    OpenPort();
+    EXPECT_EQ(Ask("*?NAM"), "*NAM RIVAN");
+    EXPECT_EQ(Ask("*?VER"), "*VER 1.05");
+    SimTime before = driver.Now();
+    // The unit takes the third line and answers nothing: the XOFF wait runs out.
+    EXPECT_EQ(Ask("*?NAM"), "FAILED");
+    EXPECT_EQ(driver.Now() - before, 3360ms);
+    EXPECT_EQ(driver.Wire("COM5"), "*?NAM\r\n*?VER\r\n*?NAM\r\n");
+    // No heartbeat either: the next command never goes out.
+    before = driver.Now();
+    EXPECT_EQ(Ask("*?VER"), "FAILED");
+    EXPECT_EQ(driver.Now() - before, 3360ms);
+    EXPECT_EQ(unit.Commands(), (std::vector<std::string>{"*?NAM", "*?VER", "*?NAM"}));
+}
+
+TEST_F(SimulatedUnitTest, RefusesSeveralCommandsInARow) {
+    unit.Settings().NakOnCommand = 2;
+    unit.Settings().NakCount = 2;
+    OpenPort();
+    EXPECT_EQ(Ask("*?NAM"), "*NAM RIVAN");
+    EXPECT_EQ(Ask("*?VER"), "FAILED");
+    EXPECT_EQ(Ask("*?VER"), "FAILED");
+    EXPECT_EQ(Ask("*?VER"), "*VER 1.05");
+}
+
+TEST_F(SimulatedUnitTest, RepliesLateFromTheKthCommand) {
+    unit.Settings().ReplyDelay = 150ms;
+    unit.Settings().FaultsFromCommand = 2;
+    OpenPort();
+    EXPECT_EQ(Ask("*?NAM"), "*NAM RIVAN");
+    EXPECT_EQ(Ask("*?VER"), "");
+    EXPECT_EQ(Ask("*?NAM"), "");
+}
+
+TEST(SimulatedUnitFaults, SendsGarbageFromTheKthCommand) {
+    UnitSettings settings;
+    settings.Garbage = "~#";
+    settings.FaultsFromCommand = 2;
+    SimulatedUnit unit(settings);
+    const auto answer = [&unit](std::string_view line, SimTime at) {
+        unit.Receive(line, at);
+        std::string bytes;
+        while (const std::optional<TimedByte> byte = unit.TakeByte(at, at))
+            bytes += static_cast<char>(byte->Byte);
+        return bytes;
+    };
+    EXPECT_EQ(answer("*RST\r\n", 1s), "\x13\x06\x11");
+    EXPECT_EQ(answer("*RST\r\n", 2s), "~#\x13\x06\x11");
+    EXPECT_EQ(answer("*?VER\r\n", 3s), "~#\x13\x06*VER 1.05\r\n\x11");
+}
+
+TEST_F(SimulatedUnitTest, HangsUpAsTheKthCommandArrives) {
+    unit.Settings().HangUpOnCommand = 2;
+    OpenPort();
+    EXPECT_EQ(Ask("*?NAM"), "*NAM RIVAN");
+    const SimTime before = driver.Now();
+    EXPECT_EQ(Ask("*?VER"), "FAILED");
+    EXPECT_FALSE(unit.LineUp());
+    EXPECT_EQ(driver.Now(), before) << "a gone line fails its reads at once";
+    EXPECT_EQ(unit.Commands(), (std::vector<std::string>{"*?NAM", "*?VER"}));
+    EXPECT_EQ(unit.Exchanges().size(), 1u) << "the second command was never answered";
+}
+
 TEST_F(SimulatedUnitTest, ReportsAConfiguredName) {
     unit.Settings().Name = "zx-9000";
     OpenPort();

@@ -1,5 +1,6 @@
 // Tests of the tools editor window: its layout, the file commands and their prompt, find,
 // and printing to PDF.
+#include "support/filesizelimit.h"
 #include "support/scriptedprompts.h"
 #include "tools/finddlg.h"
 #include "tools/scratchpad.h"
@@ -23,6 +24,8 @@
 #include <QToolBar>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -248,6 +251,75 @@ TEST_F(ScratchPadTest, FailedSaveLeavesThePreviousFileWhole) {
     EXPECT_FALSE(pad.FileSaveClick());
     EXPECT_TRUE(pad.IsModified());
     EXPECT_TRUE(QFileInfo(name).isDir());
+}
+
+// A save that breaks off half way, as on a full disk: the toolkit's reason in the editor's
+// own box, the text still marked as changed, and the previous file byte for byte.
+TEST_F(ScratchPadTest, SaveIntoAFullDiskLeavesThePreviousFileByteForByte) {
+    const QString name = Path("full.log");
+    const QByteArray old("an older text\r\nof two lines\r\n");
+    WriteBytes(name, old);
+    Open(name);
+    TypeAtEnd(QString(400, QLatin1Char('N')));
+
+    bool saved = true;
+    {
+        FileSizeLimit limit(100);
+        ASSERT_TRUE(limit.Active());
+        saved = pad.FileSaveClick();
+    }
+
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(prompts.Messages.size(), 1u);
+    EXPECT_EQ(prompts.Messages[0].Caption, "Tools Editor");
+    EXPECT_EQ(prompts.Messages[0].Kind, Prompts::Icon::Error);
+    EXPECT_EQ(prompts.Messages[0].Choice, Prompts::Buttons::Ok);
+    EXPECT_TRUE(prompts.Messages[0].Text.contains(name)) << prompts.Messages[0].Text.toStdString();
+    EXPECT_TRUE(pad.IsModified());
+    EXPECT_EQ(ReadBytes(name), old);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{QStringLiteral("full.log")});
+}
+
+// A folder nobody may write into: a name below a plain file, for any user; a folder without
+// write permission, for users other than the superuser. The files there stay as they were.
+TEST_F(ScratchPadTest, SaveAsBelowAPlainFileLeavesThatFileAlone) {
+    const QString plain = Path("plain.txt");
+    WriteBytes(plain, "plain\r\n");
+    Open(plain);
+    TypeAtEnd(QStringLiteral("more"));
+    prompts.FileNames.push_back(Path("plain.txt/below.txt"));
+
+    EXPECT_FALSE(pad.FileSaveAsClick());
+
+    ASSERT_EQ(prompts.Messages.size(), 1u);
+    EXPECT_EQ(prompts.Messages[0].Caption, "Tools Editor");
+    EXPECT_TRUE(pad.IsModified());
+    EXPECT_EQ(pad.CurrentFileName(), plain);
+    EXPECT_EQ(ReadBytes(plain), QByteArray("plain\r\n"));
+}
+
+TEST_F(ScratchPadTest, SaveIntoAReadOnlyFolderLeavesThePreviousFile) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop the superuser";
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("locked")));
+    const QString name = Path("locked/kept.txt");
+    WriteBytes(name, "kept\r\n");
+    Open(name);
+    TypeAtEnd(QStringLiteral("more"));
+    const QString locked = Path("locked");
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+
+    const bool saved = pad.FileSaveClick();
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(prompts.Messages.size(), 1u);
+    EXPECT_EQ(prompts.Messages[0].Caption, "Tools Editor");
+    EXPECT_TRUE(pad.IsModified());
+    EXPECT_EQ(ReadBytes(name), QByteArray("kept\r\n"));
+    EXPECT_EQ(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              QStringList{QStringLiteral("kept.txt")});
 }
 
 // Every failure to read a file gives the same message; the text and the name it is saved
