@@ -49,7 +49,8 @@ const QString ReceiveFailedText = QStringLiteral("Unable to receive data");
 const QString WarningCaption = QStringLiteral("Warning");
 const QString ReceiveIncompleteText =
     QStringLiteral("Error loading equipment data. Using default.");
-const QString MonitorNoUnitLine = QStringLiteral("ERROR: unable to send data. Check connection");
+const QString SendNoUnitLine = QStringLiteral("ERROR: unable to send data. Check connection");
+const QString ReceiveNoUnitLine = QStringLiteral("ERROR: unable to receive data. Check connection");
 constexpr int DetectFoundImage = 14;
 constexpr int DetectNotUsedImage = 13;
 
@@ -483,6 +484,7 @@ void TMainForm::SendDataExecute() {
                               Local8Bit(ActivityLog::Now()), *this)) {
     case SendOutcome::NoUnit:
         prompts_.Beep();
+        log_.AppendLine(SendNoUnitLine);
         break;
     case SendOutcome::Error:
         prompts_.Notify(ErrorCaption, SendFailedText, Prompts::Icon::Error);
@@ -516,6 +518,7 @@ void TMainForm::ReceiveIntoNewDocument() {
     switch (outcome) {
     case ReceiveOutcome::NoUnit:
         prompts_.Beep();
+        log_.AppendLine(ReceiveNoUnitLine);
         break;
     case ReceiveOutcome::Complete:
         SetFileName(UntitledName);
@@ -557,7 +560,7 @@ void TMainForm::ToolsMonitorExecute() {
     log_.AppendStamped(QStringLiteral("Tools: remote control monitor started at "));
     if (!link_.OpenLink(*this)) {
         prompts_.Beep();
-        log_.AppendLine(MonitorNoUnitLine);
+        log_.AppendLine(SendNoUnitLine);
     } else if (windows_.MonitorDlg) {
         windows_.MonitorDlg->RunMonitor(*link_.Port());
     }

@@ -14,8 +14,6 @@ namespace {
 constexpr std::string_view DetectingLine = "Detecting equipment and COM port";
 constexpr std::string_view NotAvailableSuffix = " not available";
 constexpr std::string_view NotUsedSuffix = " -> not used";
-constexpr std::string_view SendNoUnitLine = "ERROR: unable to send data. Check connection";
-constexpr std::string_view ReceiveNoUnitLine = "ERROR: unable to receive data. Check connection";
 constexpr std::string_view ErrorAtPrefix = "error at: ";
 constexpr std::string_view OkSuffix = " OK";
 constexpr std::string_view SentSuffix = " sent to remote equipment";
@@ -161,10 +159,9 @@ bool EquipmentLink::ExecuteScriptLine(std::string_view line) {
 SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
                                        const std::string& fileName, const std::string& now,
                                        LinkEvents& events) {
-    if (!OpenLink(events)) {
-        events.AppendLine(std::string(SendNoUnitLine));
+    // No unit: the window reports it, with a beep first.
+    if (!OpenLink(events))
         return SendOutcome::NoUnit;
-    }
 
     SendOutcome outcome = SendOutcome::Sent;
     try {
@@ -196,10 +193,8 @@ SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList
 
 ReceiveOutcome EquipmentLink::ReceiveProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
                                              const std::string& now, LinkEvents& events) {
-    if (!OpenLink(events)) {
-        events.AppendLine(std::string(ReceiveNoUnitLine));
+    if (!OpenLink(events))
         return ReceiveOutcome::NoUnit;
-    }
 
     ReceiveOutcome outcome = ReceiveOutcome::Complete;
     try {

@@ -41,14 +41,14 @@ public:
 };
 
 enum class SendOutcome {
-    NoUnit,     // no unit was found; nothing went on the wire
+    NoUnit,     // no unit was found; nothing went on the wire, the window reports it
     Sent,       // every line went through
     LineFailed, // a line failed; the lines after it were not sent
     Error,      // an error was raised while sending
 };
 
 enum class ReceiveOutcome {
-    NoUnit,     // no unit was found
+    NoUnit,     // no unit was found; the window reports it
     Complete,   // every request was answered
     Incomplete, // at least one request failed; the profile holds what came before it
     Error,      // an error was raised while receiving

@@ -156,10 +156,13 @@ TEST_F(MainFormLinkTest, ReceivingWithoutAUnitBeepsAndDisablesTheDocumentActions
     Trigger("FileNew");
     prompts.Answers.push_back(Prompts::Answer::No);
 
+    qsizetype linesAtBeep = -1;
+    prompts.OnBeep = [&] { linesAtBeep = Lines().size(); };
     Trigger("ReceiveData");
 
     EXPECT_EQ(prompts.Beeps, 1);
     EXPECT_EQ(Lines()[Lines().size() - 2], "ERROR: unable to receive data. Check connection");
+    EXPECT_EQ(linesAtBeep, Lines().size() - 2) << "the beep comes before the error line";
     EXPECT_FALSE(form->GetDocumentPresent());
     for (const char* name : {"FileSave", "FileSaveAs", "EditPoint", "EditConfig", "SendData"})
         EXPECT_FALSE(Action(name)->isEnabled()) << name;
@@ -204,9 +207,12 @@ TEST_F(MainFormLinkTest, SendingLogsEveryLineAndTheSummary) {
 
 TEST_F(MainFormLinkTest, SendingWithoutAUnitBeeps) {
     Trigger("FileNew");
+    qsizetype linesAtBeep = -1;
+    prompts.OnBeep = [&] { linesAtBeep = Lines().size(); };
     Trigger("SendData");
     EXPECT_EQ(prompts.Beeps, 1);
     EXPECT_EQ(Lines()[Lines().size() - 2], "ERROR: unable to send data. Check connection");
+    EXPECT_EQ(linesAtBeep, Lines().size() - 2) << "the beep comes before the error line";
 }
 
 TEST_F(MainFormLinkTest, TheMonitorRunsOnTheUnitsPortAndClosesIt) {
@@ -243,11 +249,14 @@ TEST_F(MainFormLinkTest, TheMonitorWithoutAUnitBeepsAndLogsTheError) {
     ASSERT_TRUE(Action("ToolsMonitor")->isEnabled());
     const qsizetype start = Lines().size();
 
+    qsizetype linesAtBeep = -1;
+    prompts.OnBeep = [&] { linesAtBeep = Lines().size(); };
     Trigger("ToolsMonitor");
 
     EXPECT_EQ(prompts.Beeps, 1);
     const QStringList lines = LinesFrom(start);
-    EXPECT_TRUE(lines.contains("ERROR: unable to send data. Check connection"));
+    EXPECT_EQ(Lines()[Lines().size() - 2], "ERROR: unable to send data. Check connection");
+    EXPECT_EQ(linesAtBeep, Lines().size() - 2) << "the beep comes before the error line";
     EXPECT_TRUE(lines.back().startsWith("Tools: remote control monitor exit at "));
 }
 

@@ -5,6 +5,7 @@
 #include "ui/prompts.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 class ScriptedPrompts : public Prompts {
@@ -33,6 +34,8 @@ public:
     std::vector<FileDialog> OpenDialogs;
     std::vector<FileDialog> SaveDialogs;
     int Beeps = 0;
+    // Called at every beep, to see what had happened by then.
+    std::function<void()> OnBeep;
     int PrintDialogs = 0;
     int PageSetupDialogs = 0;
 
@@ -40,7 +43,11 @@ public:
                    Buttons buttons) override;
     std::optional<QString> OpenFileName(const FileDialog& dialog) override;
     std::optional<QString> SaveFileName(const FileDialog& dialog) override;
-    void Beep() override { ++Beeps; }
+    void Beep() override {
+        ++Beeps;
+        if (OnBeep)
+            OnBeep();
+    }
     bool PrintDialog(QPrinter& printer) override;
     bool PageSetupDialog(QPrinter& printer) override;
 
