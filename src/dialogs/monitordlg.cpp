@@ -173,8 +173,8 @@ void TMonitorDlg::Timer1Timer() {
     // queries on it.
     if (monitoring_) {
         try {
-            if (poller_.Tick().StatusLost)
-                prompts_.Beep();
+            // The beep sounds when the status is lost, before the measurements are asked.
+            poller_.Tick([this] { prompts_.Beep(); });
             ShowReadings();
         } catch (...) {
             // Nothing may cross the event loop: the run ends, and RunMonitor reports it.

@@ -30,10 +30,12 @@ void MonitorPoller::Start() {
     }
 }
 
-TickOutcome MonitorPoller::Tick() {
+TickOutcome MonitorPoller::Tick(const std::function<void()>& statusLost) {
     assert(port_ != nullptr && "a monitoring run needs a port");
     TickOutcome outcome;
     outcome.StatusLost = !ReadStatus();
+    if (outcome.StatusLost && statusLost)
+        statusLost();
     outcome.PolledChannel = pollChannel_;
     ReadMeasurements(pollChannel_);
     pollChannel_ = pollChannel_ < ChannelCount - 1 ? pollChannel_ + 1 : 0;

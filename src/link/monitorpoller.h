@@ -5,6 +5,7 @@
 #include "link/protocol.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -47,8 +48,9 @@ public:
     // channel registers (active flag and frequency).
     void Start();
     // One status query (retried once after a resync line) and the power, MER and BER of
-    // PollChannel(), which then moves on to the next channel.
-    TickOutcome Tick();
+    // PollChannel(), which then moves on to the next channel. `statusLost` is called as
+    // soon as the retried status query has failed, before the measurements are asked.
+    TickOutcome Tick(const std::function<void()>& statusLost = {});
 
     // The channel whose measurements the next tick reads, 0 to 5.
     int PollChannel() const { return pollChannel_; }

@@ -228,11 +228,14 @@ TEST_F(ScriptedMonitorDlgTest, AFailedStatusQueryIsRetriedAfterTheResyncLine) {
     f.dialog.Timer1Timer();
     replies.erase("*?STT");
     const std::size_t before = f.Wire().size();
+    std::string wireAtBeep;
+    f.prompts.OnBeep = [&] { wireAtBeep = f.Wire().substr(before); };
     f.dialog.Timer1Timer();
 
     EXPECT_EQ(f.Wire().substr(before),
               "*?STT\r\n*\r\r\n*?STT\r\n*?POW01\r\n*?MER01\r\n*?BER01\r\n");
     EXPECT_EQ(f.prompts.Beeps, 1);
+    EXPECT_EQ(wireAtBeep, "*?STT\r\n*\r\r\n*?STT\r\n") << "the beep comes before the measurements";
     EXPECT_EQ(f.Checked("Active"), "111111") << "kept from the last status that came";
 }
 

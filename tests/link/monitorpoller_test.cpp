@@ -169,10 +169,21 @@ TEST_F(SimulatedUnitPollerTest, AnUnpluggedUnitMakesEveryTickLoseTheStatusAndKee
     for (int tick = 0; tick < 6; ++tick) {
         const std::size_t wireBefore = fixture.driver.Wire("COM1").size();
         const SimTime timeBefore = fixture.driver.Now();
-        EXPECT_TRUE(fixture.poller.Tick().StatusLost) << "tick " << tick + 2;
+        SimTime lostAt{-1};
+        int losses = 0;
+        EXPECT_TRUE(fixture.poller
+                        .Tick([&] {
+                            ++losses;
+                            lostAt = fixture.driver.Now();
+                        })
+                        .StatusLost)
+            << "tick " << tick + 2;
         // Five handshakes that each give up after 32 reads of 105 ms; only the resync
         // line goes out, since no command finds the unit ready.
         EXPECT_EQ(fixture.driver.Now() - timeBefore, 5 * 32 * 105ms);
+        // The loss is told once, right after the two status queries.
+        EXPECT_EQ(losses, 1);
+        EXPECT_EQ(lostAt - timeBefore, 2 * 32 * 105ms);
         EXPECT_EQ(fixture.driver.Wire("COM1").substr(wireBefore), "*\r\r\n");
     }
     const MonitorPoller::Channels& after = fixture.poller.Readings();
