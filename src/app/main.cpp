@@ -1,4 +1,5 @@
 // Start-up: the application, its windows in their fixed order, and the message loop.
+#include "app/applicationtitle.h"
 #include "app/mainform.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
@@ -24,8 +25,7 @@ int main(int argc, char** argv) {
     // (log lines, readings) always use a full stop.
     std::setlocale(LC_NUMERIC, "C");
     try {
-        QApplication::setApplicationName(QString::fromLatin1(ProgramName));
-        QApplication::setApplicationDisplayName(QString::fromLatin1(ProgramName));
+        SetApplicationTitle();
 
         QtPrompts prompts;
         DevicePortDriver portDriver;

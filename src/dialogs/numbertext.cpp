@@ -178,13 +178,21 @@ std::optional<float> ScanFloat(std::string_view text) {
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
         negative = text[pos++] == '-';
     const std::size_t start = pos;
-    int integerDigits = 0;
     int digits = 0;
     bool point = false;
+    // Where the first significant digit stands, to tell a too large number from a too
+    // small one: the whole digits from it on, or the zeros after the point before it.
+    bool significant = false;
+    int significantWholeDigits = 0;
+    int leadingFractionZeros = 0;
     for (; pos < text.size(); ++pos) {
         if (IsDigit(text[pos])) {
             ++digits;
-            integerDigits += point ? 0 : 1;
+            significant = significant || text[pos] != '0';
+            if (!point && significant)
+                ++significantWholeDigits;
+            if (point && !significant)
+                ++leadingFractionZeros;
             continue;
         }
         if (text[pos] == '.' && !point) {
@@ -207,7 +215,9 @@ std::optional<float> ScanFloat(std::string_view text) {
     const auto [end, error] = std::from_chars(first, last, value);
     if (error == std::errc::result_out_of_range) {
         // Too large or too small for single precision: scanf gives infinity or zero.
-        value = integerDigits + exponent > 0 ? std::numeric_limits<float>::infinity() : 0.0f;
+        const int leadingPower =
+            significantWholeDigits > 0 ? significantWholeDigits - 1 : -(leadingFractionZeros + 1);
+        value = leadingPower + exponent >= 0 ? std::numeric_limits<float>::infinity() : 0.0f;
     } else if (error != std::errc() || end != last) {
         return std::nullopt;
     }

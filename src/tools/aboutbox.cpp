@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
 
@@ -147,7 +148,18 @@ void TAboutBox::FormShow() {
         copyright_->setText(FromVersionBlock(*copyright));
 }
 
+void TAboutBox::CentreOnScreen() {
+    const QScreen* screen = this->screen();
+    if (screen == nullptr)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
 void TAboutBox::showEvent(QShowEvent* event) {
     FormShow();
+    // The box stands in the middle of the screen, wherever the main window is.
+    CentreOnScreen();
     QDialog::showEvent(event);
 }

@@ -26,6 +26,7 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    void CentreOnScreen();
 
     VersionBlockSource& versions_;
     QLabel* programIcon_;

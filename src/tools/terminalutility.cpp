@@ -170,6 +170,8 @@ bool TerminalUtility::ServePending() {
     if (!received_.empty()) {
         const std::uint8_t byte = received_.front();
         received_.pop_front();
+        // Each byte is one completed read; its success is the last operation's.
+        lastOperationSucceeded_ = true;
         ShowReceived(byte);
         return true;
     }

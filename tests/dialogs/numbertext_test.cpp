@@ -70,13 +70,19 @@ TEST(ScanFloat, ReadsTheLongestLeadingNumberLikeScanf) {
         {"point only", ".", std::nullopt},
         {"sign only", "-", std::nullopt},
         {"below single precision", "1e-999", 0.0f},
+        {"below single precision after many fraction zeros",
+         "0.000000000000000000000000000000000000000000000000000000000001e10", 0.0f},
+        {"below single precision after many whole zeros",
+         "000000000000000000000000000000000000000000000000000000000000000000001e-60", 0.0f},
     };
     for (const ScanCase& c : cases)
         EXPECT_EQ(ScanFloat(c.Text), c.Expected) << c.Name << ": '" << c.Text << "'";
 
-    const std::optional<float> huge = ScanFloat("1e999");
-    ASSERT_TRUE(huge.has_value());
-    EXPECT_TRUE(std::isinf(*huge));
+    for (const char* text : {"1e999", "0.001e50", "-123456789e40"}) {
+        const std::optional<float> huge = ScanFloat(text);
+        ASSERT_TRUE(huge.has_value()) << text;
+        EXPECT_TRUE(std::isinf(*huge)) << text;
+    }
 }
 
 TEST(ConfigurationTexts, ShowMerPlainAndBerWithTwoDecimalsAndAFullStop) {

@@ -7,6 +7,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +63,20 @@ TEST_F(AboutBoxTest, LooksAndSizes) {
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.pixelColor(2, 2), QColor(0, 0, 128)); // the picture's navy sky
     EXPECT_NE(box.findChild<QFrame*>(QStringLiteral("Panel1")), nullptr);
+}
+
+TEST_F(AboutBoxTest, StandsInTheMiddleOfTheScreenEvenOverAnOffCentreOwner) {
+    QWidget owner;
+    owner.setGeometry(10, 10, 300, 200);
+    owner.show();
+    NoVersionBlockSource source;
+    TAboutBox box(source, &owner);
+    box.show();
+    const QPoint screenMiddle = box.screen()->availableGeometry().center();
+    const QPoint boxMiddle = box.frameGeometry().center();
+    EXPECT_LE((boxMiddle - screenMiddle).manhattanLength(), 2)
+        << boxMiddle.x() << "," << boxMiddle.y();
+    box.OKButton()->click();
 }
 
 TEST_F(AboutBoxTest, OnlyProductVersionChangesOnlyTheVersionLabel) {

@@ -439,6 +439,36 @@ TEST_F(TerminalUtilityTest, AFailedWriteIsLoggedWhenTheConnectionEnds) {
     EXPECT_EQ(log, (std::vector<std::string>{"In ProcessIO -> Error number: 5"}));
 }
 
+TEST_F(TerminalUtilityTest, OnlyAFailureAsTheLastPortOperationIsLogged) {
+    struct Case {
+        const char* Name;
+        bool ByteAfterFailedWrite;
+        bool KeyAfterFailedWrite;
+        std::vector<std::string> Log;
+    };
+    const Case cases[] = {
+        {"failed write last", false, false, {"In ProcessIO -> Error number: 5"}},
+        {"byte received after it", true, false, {}},
+        {"good write after it", false, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        log.clear();
+        Start();
+        port.WriteError = 5;
+        Key('a');
+        port.WriteError = 0;
+        if (c.ByteAfterFailedWrite)
+            ReceiveText("x");
+        if (c.KeyAfterFailedWrite)
+            Key('b');
+        Alt('q');
+        EXPECT_FALSE(utility->Running());
+        EXPECT_EQ(log, c.Log);
+        Destroy();
+    }
+}
+
 TEST_F(TerminalUtilityTest, AFailedReadShowsTheBytesBeforeItAndEndsTheRun) {
     Start();
     utility->QueueReceived(std::vector<std::uint8_t>{'o', 'k'});
