@@ -45,6 +45,8 @@ QMessageBox::StandardButtons ToQt(Prompts::Buttons buttons) {
 }
 
 void Preset(QFileDialog& box, const Prompts::FileDialog& dialog) {
+    // The filter list shows its names only ("PRO files"), not the patterns behind them.
+    box.setOption(QFileDialog::HideNameFilterDetails);
     if (!dialog.Filter.isEmpty())
         box.setNameFilter(dialog.Filter);
     if (!dialog.DefaultSuffix.isEmpty())
