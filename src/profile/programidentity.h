@@ -3,4 +3,5 @@
 
 inline constexpr const char* ProgramName = "RIVAN";
 inline constexpr const char* ProgramVersion = "2.00 - b00";
-inline constexpr const char* CopyrightLine = "Copyright (c) 2026 Qelvar Instruments. All rights reserved.";
+inline constexpr const char* CopyrightLine =
+    "Copyright (c) 2026 Qelvar Instruments. All rights reserved.";

@@ -100,7 +100,9 @@ std::optional<QString> QtPrompts::SaveFileName(const FileDialog& dialog) {
     }
 }
 
-void QtPrompts::Beep() { QApplication::beep(); }
+void QtPrompts::Beep() {
+    QApplication::beep();
+}
 
 bool QtPrompts::PrintDialog(QPrinter& printer) {
     QPrintDialog box(&printer, parent_);
