@@ -1,7 +1,9 @@
 // Fuzz target for the PRO reader: any text, read as a file or handed over as one memory
 // block, must leave a profile that keeps its promises and that saves and reads back intact.
 #include "profile/proscript.h"
+#include "fuzzcheck.h"
 #include "profile/equipmentprofile.h"
+#include "profilecompare.h"
 
 #include <cmath>
 #include <cstddef>
@@ -12,15 +14,6 @@
 #include <string_view>
 
 namespace {
-
-// A broken promise is a crash, so libFuzzer keeps the input that broke it.
-void Require(bool holds, const char* promise) {
-    if (holds) {
-        return;
-    }
-    std::fprintf(stderr, "broken promise: %s\n", promise);
-    std::abort();
-}
 
 constexpr int PointCount = EquipmentProfile::PointCount;
 constexpr int MessageCount = EquipmentProfile::MessageCount;
@@ -45,16 +38,6 @@ constexpr std::uint32_t MaxFrequencyKHz = 4294967;
 constexpr float ExactBerLimit = 16777216.0E-8f;
 constexpr std::string_view DataPrefix = "*I22A0";
 constexpr std::string_view TokenDelimiters = " \t\n\r,()";
-
-std::string UpperAscii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
 
 std::string LowerAscii(std::string_view text) {
     std::string result(text);
@@ -94,18 +77,6 @@ ScriptLineList SplitLines(std::string_view text) {
 
 bool SameClass(const ScriptLineClass& a, const ScriptLineClass& b) {
     return a.Kind == b.Kind && a.Token == b.Token;
-}
-
-bool SameConfiguration(const EquipmentProfile& a, const EquipmentProfile& b) {
-    return a.WarningMER() == b.WarningMER() && a.AlarmMER() == b.AlarmMER() &&
-           a.WarningBER() == b.WarningBER() && a.AlarmBER() == b.AlarmBER();
-}
-
-bool SamePoint(const EquipmentProfile& a, const EquipmentProfile& b, int point) {
-    return a.Number(point) == b.Number(point) && a.Active(point) == b.Active(point) &&
-           a.FrequencyKHz(point) == b.FrequencyKHz(point) &&
-           a.WarningPower(point) == b.WarningPower(point) &&
-           a.AlarmPower(point) == b.AlarmPower(point);
 }
 
 bool SamePoints(const EquipmentProfile& a, const EquipmentProfile& b) {

@@ -1,8 +1,10 @@
 // Fuzz target for the readers of the unit's replies: whatever bytes come back, each reader
 // keeps its promises, and a block reply for any of the 39 blocks leaves a sound profile.
+#include "fuzzcheck.h"
 #include "link/protocol.h"
 #include "profile/equipmentprofile.h"
 #include "profile/memorymap.h"
+#include "profilecompare.h"
 
 #include <charconv>
 #include <cmath>
@@ -16,15 +18,6 @@
 
 namespace {
 
-// A broken promise is a crash, so libFuzzer keeps the input that broke it.
-void Require(bool holds, const char* promise) {
-    if (holds) {
-        return;
-    }
-    std::fprintf(stderr, "broken promise: %s\n", promise);
-    std::abort();
-}
-
 constexpr std::size_t ModelNameLength = 16;
 constexpr std::size_t BlockHeaderLength = 4;
 constexpr std::size_t FrequencyLength = 9;
@@ -35,16 +28,6 @@ constexpr int MaxHexDigits = 4;
 // A power reply holds at most 8 characters of a number: its magnitude stays below 10^8
 // hundredths of a dB.
 constexpr double PowerLimit = 1.0E8 * 0.01 + 107.0;
-
-std::string UpperAscii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -222,18 +205,6 @@ struct Defaults {
         Profile.LoadDefaultPoints();
     }
 };
-
-bool SamePoint(const EquipmentProfile& a, const EquipmentProfile& b, int point) {
-    return a.Number(point) == b.Number(point) && a.Active(point) == b.Active(point) &&
-           a.FrequencyKHz(point) == b.FrequencyKHz(point) &&
-           a.WarningPower(point) == b.WarningPower(point) &&
-           a.AlarmPower(point) == b.AlarmPower(point);
-}
-
-bool SameConfiguration(const EquipmentProfile& a, const EquipmentProfile& b) {
-    return a.WarningMER() == b.WarningMER() && a.AlarmMER() == b.AlarmMER() &&
-           a.WarningBER() == b.WarningBER() && a.AlarmBER() == b.AlarmBER();
-}
 
 // What receiving a profile does with the reply to one block's read: everything from the
 // fifth character on goes to the profile, which takes it only when it fits the block.

@@ -2,6 +2,7 @@
 // bytes at arbitrary times, and host exchanges in an order the input picks. Every exchange
 // stays inside its buffer, ends its text, keeps its time bounds and reads only what came.
 #include "link/serialport.h"
+#include "fuzzcheck.h"
 #include "link/exchangebuffer.h"
 #include "link/monitorpoller.h"
 #include "link/protocol.h"
@@ -25,15 +26,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// A broken promise is a crash, so libFuzzer keeps the input that broke it.
-void Require(bool holds, const char* promise) {
-    if (holds) {
-        return;
-    }
-    std::fprintf(stderr, "broken promise: %s\n", promise);
-    std::abort();
-}
 
 constexpr std::string_view PortName = "COM1";
 constexpr std::size_t BufferSize = 256;

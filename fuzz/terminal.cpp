@@ -2,6 +2,7 @@
 // interleaved with typed characters, Alt commands and other console events. The status box
 // above the terminal area is never written by them, the cursor stays in the terminal area,
 // every byte shows as the rules give, and exactly the typed bytes reach the port.
+#include "fuzzcheck.h"
 #include "tools/console.h"
 #include "tools/consolebuffer.h"
 #include "tools/terminalport.h"
@@ -24,15 +25,6 @@
 #include <vector>
 
 namespace {
-
-// A broken promise is a crash, so libFuzzer keeps the input that broke it.
-void Require(bool holds, const char* promise) {
-    if (holds) {
-        return;
-    }
-    std::fprintf(stderr, "broken promise: %s\n", promise);
-    std::abort();
-}
 
 constexpr int Width = 80;
 constexpr int TallHeight = 25;
