@@ -51,8 +51,6 @@ const QString ReceiveIncompleteText =
     QStringLiteral("Error loading equipment data. Using default.");
 const QString SendNoUnitLine = QStringLiteral("ERROR: unable to send data. Check connection");
 const QString ReceiveNoUnitLine = QStringLiteral("ERROR: unable to receive data. Check connection");
-constexpr int DetectFoundImage = 14;
-constexpr int DetectNotUsedImage = 13;
 
 const QString OpenProTitle = QStringLiteral("Open PRO file");
 const QString OpenProFilter = QStringLiteral("PRO files (*.pro)");
@@ -480,8 +478,15 @@ void TMainForm::EditMessageExecute() {}
 void TMainForm::SendDataExecute() {
     CommandGuard guard(*this, SendData, CommandKind::Conversation);
     log_.AppendStamped(QStringLiteral("Tools: send data started at "));
-    switch (link_.SendProfile(CurrentProfile, ScriptLines, Local8Bit(FileName),
-                              Local8Bit(ActivityLog::Now()), *this)) {
+    // What goes to the unit is the profile as it stands now, not the lines of a file; the
+    // document takes the new lines once the unit was found.
+    const std::string scriptName = Local8Bit(FileName);
+    ScriptLineList script;
+    EquipmentProfile(CurrentProfile).WriteScript(script, scriptName, Local8Bit(ActivityLog::Now()));
+    const SendOutcome outcome = link_.SendProfile(script, scriptName, *this);
+    if (outcome != SendOutcome::NoUnit)
+        ScriptLines = std::move(script);
+    switch (outcome) {
     case SendOutcome::NoUnit:
         prompts_.Beep();
         log_.AppendLine(SendNoUnitLine);
@@ -512,9 +517,16 @@ void TMainForm::ReceiveIntoNewDocument() {
     CurrentProfile.SetDefaults();
     UpdateActions();
 
-    const ReceiveOutcome outcome =
-        link_.ReceiveProfile(CurrentProfile, ScriptLines, Local8Bit(ActivityLog::Now()), *this);
+    const std::string now = Local8Bit(ActivityLog::Now());
+    const ReceivedProfile received = link_.ReceiveProfile(*this);
+    const ReceiveOutcome outcome = received.Outcome;
     ProfileInUse = outcome != ReceiveOutcome::NoUnit;
+    if (ProfileInUse) {
+        ScriptLines.clear();
+        received.ApplyTo(CurrentProfile);
+    }
+    if (outcome == ReceiveOutcome::Complete)
+        CurrentProfile.WriteScript(ScriptLines, Local8Bit(UntitledName), now);
     switch (outcome) {
     case ReceiveOutcome::NoUnit:
         prompts_.Beep();
@@ -587,7 +599,7 @@ void TMainForm::DetectionStarted() {
 }
 
 void TMainForm::PortTried(bool holdsUnit) {
-    SetDetectImage(holdsUnit ? DetectFoundImage : DetectNotUsedImage);
+    SetDetectImage(holdsUnit ? ImageList::UnitFound : ImageList::UnitUnknown);
 }
 
 void TMainForm::ModelRecognised(std::uint32_t row) {

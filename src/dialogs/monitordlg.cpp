@@ -3,6 +3,7 @@
 
 #include "dialogs/dialogframe.h"
 #include "link/protocol.h"
+#include "profile/hexfields.h"
 #include "ui/prompts.h"
 
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cassert>
 
 namespace {
@@ -192,7 +194,9 @@ void TMonitorDlg::BtOkClick() {
 
 std::uint16_t TMonitorDlg::CONVo_AsciiToBytes(std::uint16_t& target, std::string_view text,
                                               int count) {
-    target = Protocol::HexDigitsValue(text, count);
+    // At most the four digits a 16-bit value holds.
+    const std::size_t digits = count <= 0 ? 0 : std::min<std::size_t>(count, 4);
+    target = static_cast<std::uint16_t>(HexFields::LeadingHexValue(text, digits));
     return target;
 }
 

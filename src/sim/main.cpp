@@ -1,7 +1,7 @@
 // rivan-sim: serves a simulated unit on a pseudo-terminal, in real time.
 #include "pseudoterminal.h"
 
-#include "link/simulatedunit.h"
+#include "link/sim/simulatedunit.h"
 
 #include <cerrno>
 #include <chrono>

@@ -2,7 +2,7 @@
 // and the detected port taking precedence over the stored one.
 #include "mainformfixture.h"
 
-#include "link/simulatedunit.h"
+#include "link/sim/simulatedunit.h"
 #include "tools/consolewindow.h"
 
 #include <QKeyEvent>

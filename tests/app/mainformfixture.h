@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/mainform.h"
-#include "link/simulateddriver.h"
+#include "link/sim/simulateddriver.h"
 #include "support/scriptedprompts.h"
 
 #include <QAction>

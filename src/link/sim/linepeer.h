@@ -1,7 +1,7 @@
 // The far end of a simulated serial line: what a simulated port is wired to.
 #pragma once
 
-#include "link/virtualclock.h"
+#include "link/sim/virtualclock.h"
 
 #include <cstdint>
 #include <optional>

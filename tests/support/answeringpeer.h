@@ -1,7 +1,7 @@
 // A far end for a simulated line that answers each command line as a test says.
 #pragma once
 
-#include "link/linepeer.h"
+#include "link/sim/linepeer.h"
 
 #include <deque>
 #include <functional>

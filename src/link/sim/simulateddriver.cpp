@@ -1,5 +1,5 @@
 // A serial port driver for tests: ports wired to simulated peers, timed on a virtual clock.
-#include "link/simulateddriver.h"
+#include "link/sim/simulateddriver.h"
 
 #include <cassert>
 

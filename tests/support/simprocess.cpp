@@ -1,5 +1,5 @@
 // Starts rivan-sim as a child process and learns the pseudo-terminal it serves.
-#include "simprocess.h"
+#include "support/simprocess.h"
 
 #include <cerrno>
 #include <chrono>

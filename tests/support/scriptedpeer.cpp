@@ -1,5 +1,5 @@
 // A far end for a simulated line that sends what a test scripts, at the times it says.
-#include "scriptedpeer.h"
+#include "support/scriptedpeer.h"
 
 #include <algorithm>
 

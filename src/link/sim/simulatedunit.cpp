@@ -1,7 +1,9 @@
 // A RIVAN unit in software, byte for byte as it behaves on its serial line.
-#include "link/simulatedunit.h"
+#include "link/sim/simulatedunit.h"
 
 #include "link/protocol.h"
+#include "profile/hexfields.h"
+#include "profile/memorycommands.h"
 #include "profile/memorymap.h"
 
 #include <algorithm>
@@ -33,16 +35,16 @@ constexpr std::array<const char*, 22> DefaultMessages = {
 };
 
 // What the unit leaves the factory with: five of six points measuring.
-constexpr std::array<std::uint32_t, 6> DefaultFrequenciesKHz = {474000, 522000, 650000,
-                                                                746000, 858000, 1210000};
-constexpr std::array<std::uint8_t, 6> DefaultActive = {1, 1, 1, 1, 1, 0};
+constexpr std::array<std::uint32_t, MemoryMap::PointCount> DefaultFrequenciesKHz = {
+    474000, 522000, 650000, 746000, 858000, 1210000};
+constexpr std::array<std::uint8_t, MemoryMap::PointCount> DefaultActive = {1, 1, 1, 1, 1, 0};
 
 // Where each channel's readings sit, and how far and how fast they wander.
-constexpr std::array<double, 6> BasePower = {74.0, 71.0, 68.0, 77.0, 57.0, 80.0};
-constexpr std::array<double, 6> BaseMer = {33.0, 30.0, 27.0, 35.0, 21.0, 36.0};
-constexpr std::array<double, 6> BaseBerExponent = {-7.5, -6.8, -5.2, -8.0, -3.8, -8.3};
-
-constexpr char HexDigits[] = "0123456789ABCDEF";
+constexpr std::array<double, MemoryMap::PointCount> BasePower = {74.0, 71.0, 68.0,
+                                                                 77.0, 57.0, 80.0};
+constexpr std::array<double, MemoryMap::PointCount> BaseMer = {33.0, 30.0, 27.0, 35.0, 21.0, 36.0};
+constexpr std::array<double, MemoryMap::PointCount> BaseBerExponent = {-7.5, -6.8, -5.2,
+                                                                       -8.0, -3.8, -8.3};
 
 void PutLittleEndian(std::span<std::uint8_t> memory, std::size_t at, std::uint32_t value,
                      int bytes) {
@@ -55,20 +57,6 @@ std::uint32_t GetLittleEndian(std::span<const std::uint8_t> memory, std::size_t 
     for (int i = bytes - 1; i >= 0; --i)
         value = value << 8 | memory[at + i];
     return value;
-}
-
-// The value of `text`, all of it hex digits; false otherwise.
-bool ParseHex(std::string_view text, std::uint32_t& value) {
-    if (text.empty())
-        return false;
-    value = 0;
-    for (char c : text) {
-        const int digit = Protocol::HexDigitValue(c);
-        if (digit < 0)
-            return false;
-        value = value * 16 + static_cast<std::uint32_t>(digit);
-    }
-    return true;
 }
 
 // A number with a fixed count of decimals and a full stop, whatever the process locale.
@@ -261,9 +249,9 @@ bool SimulatedUnit::Execute(const std::string& command, SimTime now, std::string
         ++resetCount_;
         return true;
     }
-    if (command.starts_with(Protocol::MemoryReadPrefix))
+    if (command.starts_with(MemoryCommands::ReadPrefix))
         return ReadMemory(command, reply);
-    if (command.starts_with(Protocol::MemoryWritePrefix))
+    if (command.starts_with(MemoryCommands::WritePrefix))
         return WriteMemory(command);
     if (command == Protocol::StatusQuery) {
         reply = StatusReply(now);
@@ -290,35 +278,36 @@ bool SimulatedUnit::Execute(const std::string& command, SimTime now, std::string
 
 bool SimulatedUnit::ReadMemory(const std::string& command, std::string& reply) const {
     const std::string_view arguments =
-        std::string_view(command).substr(Protocol::MemoryReadPrefix.size());
+        std::string_view(command).substr(MemoryCommands::ReadPrefix.size());
+    constexpr std::size_t AddressDigits = MemoryCommands::AddressDigits;
     std::uint32_t address = 0;
     std::uint32_t length = 0;
-    if (arguments.size() != 7 || !ParseHex(arguments.substr(0, 4), address) ||
-        !ParseHex(arguments.substr(4), length))
+    if (arguments.size() != AddressDigits + MemoryCommands::LengthDigits ||
+        !HexFields::ParseHex(arguments.substr(0, AddressDigits), address) ||
+        !HexFields::ParseHex(arguments.substr(AddressDigits), length))
         return false;
     if (address + length > MemorySize)
         return false;
     reply = BlockReplyHeader;
-    for (std::uint32_t i = 0; i < length; ++i) {
-        reply += HexDigits[memory_[address + i] >> 4];
-        reply += HexDigits[memory_[address + i] & 0x0F];
-    }
+    HexFields::AppendHexBytes(reply, std::span(memory_).subspan(address, length));
     return true;
 }
 
 bool SimulatedUnit::WriteMemory(const std::string& command) {
     const std::string_view arguments =
-        std::string_view(command).substr(Protocol::MemoryWritePrefix.size());
+        std::string_view(command).substr(MemoryCommands::WritePrefix.size());
+    constexpr std::size_t AddressDigits = MemoryCommands::AddressDigits;
     std::uint32_t address = 0;
-    if (arguments.size() < 4 || !ParseHex(arguments.substr(0, 4), address))
+    if (arguments.size() < AddressDigits ||
+        !HexFields::ParseHex(arguments.substr(0, AddressDigits), address))
         return false;
-    const std::string_view data = arguments.substr(4);
+    const std::string_view data = arguments.substr(AddressDigits);
     if (data.empty() || data.size() % 2 != 0 || address + data.size() / 2 > MemorySize)
         return false;
     std::vector<std::uint8_t> bytes;
     for (std::size_t i = 0; i < data.size(); i += 2) {
         std::uint32_t byte = 0;
-        if (!ParseHex(data.substr(i, 2), byte))
+        if (!HexFields::ParseHex(data.substr(i, 2), byte))
             return false;
         bytes.push_back(static_cast<std::uint8_t>(byte));
     }
@@ -332,7 +321,7 @@ bool SimulatedUnit::ChannelOf(const std::string& command, std::string_view prefi
         return false;
     const char tens = command[prefix.size()];
     const char units = command[prefix.size() + 1];
-    if (tens != '0' || units < '0' || units >= '0' + ChannelCount)
+    if (tens != '0' || units < '0' || units >= '0' + MemoryMap::ChannelCount)
         return false;
     channel = units - '0';
     return true;
@@ -364,7 +353,7 @@ std::string SimulatedUnit::StatusReply(SimTime now) const {
     unsigned active = 0;
     unsigned alarm = 0;
     unsigned warning = 0;
-    for (int channel = 0; channel < ChannelCount; ++channel) {
+    for (int channel = 0; channel < MemoryMap::ChannelCount; ++channel) {
         if (!ChannelActive(channel))
             continue;
         const std::size_t at = MemoryMap::PointAddress(channel);
@@ -379,10 +368,8 @@ std::string SimulatedUnit::StatusReply(SimTime now) const {
             warning |= bit;
     }
     std::string reply(StatusReplyHeader);
-    for (unsigned mask : {active, alarm, warning}) {
-        reply += HexDigits[mask >> 4];
-        reply += HexDigits[mask & 0x0F];
-    }
+    for (unsigned mask : {active, alarm, warning})
+        HexFields::AppendHex(reply, mask, 2);
     return reply;
 }
 

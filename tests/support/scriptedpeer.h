@@ -1,7 +1,7 @@
 // A far end for a simulated line that sends what a test scripts, at the times it says.
 #pragma once
 
-#include "link/linepeer.h"
+#include "link/sim/linepeer.h"
 
 #include <deque>
 #include <string>

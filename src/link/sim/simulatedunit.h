@@ -1,7 +1,7 @@
 // A RIVAN unit in software, byte for byte as it behaves on its serial line.
 #pragma once
 
-#include "link/linepeer.h"
+#include "link/sim/linepeer.h"
 
 #include <array>
 #include <chrono>
@@ -50,7 +50,6 @@ struct UnitExchange {
 class SimulatedUnit : public LinePeer {
 public:
     static constexpr std::size_t MemorySize = 0x2000;
-    static constexpr int ChannelCount = 6;
 
     explicit SimulatedUnit(UnitSettings settings = {});
 

@@ -1,5 +1,5 @@
 // A far end for a simulated line that answers each command line as a test says.
-#include "answeringpeer.h"
+#include "support/answeringpeer.h"
 
 #include <algorithm>
 

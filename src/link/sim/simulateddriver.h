@@ -1,9 +1,9 @@
 // A serial port driver for tests: ports wired to simulated peers, timed on a virtual clock.
 #pragma once
 
-#include "link/linepeer.h"
 #include "link/portdriver.h"
-#include "link/virtualclock.h"
+#include "link/sim/linepeer.h"
+#include "link/sim/virtualclock.h"
 
 #include <map>
 #include <string>
