@@ -138,14 +138,14 @@ function(rivan_install_rules)
     set(CPACK_PACKAGE_CONTACT "Qelvar Instruments <support@qelvar.com>")
     set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service tool for the RIVAN six-channel signal monitor")
     set(CPACK_PACKAGE_DESCRIPTION
-        "RIVAN control finds a RIVAN signal monitor on a serial port, reads its thresholds,\n"
-        "detection points and display messages into a profile, edits them, keeps them as\n"
-        "PRO files and sends them back. It shows live readings and talks to the unit by\n"
-        "hand in a terminal. rivan-sim serves a simulated unit for trying it without\n"
-        "hardware.\n"
+        "RIVAN control finds a RIVAN signal monitor on a serial port, reads its\n"
+        "thresholds, detection points and display messages into a profile, edits\n"
+        "them, keeps them as PRO files and sends them back. It shows live readings\n"
+        "and talks to the unit by hand in a terminal. rivan-sim serves a simulated\n"
+        "unit for trying it without hardware.\n"
         "\n"
-        "Serial ports belong to the group dialout: a user must be a member of it to open\n"
-        "them (sudo adduser $USER dialout, then log in again).")
+        "Serial ports belong to the group dialout: a user must be a member of it to\n"
+        "open them (sudo adduser $USER dialout, then log in again).")
     string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
     set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.qelvar.com/rivan")
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
