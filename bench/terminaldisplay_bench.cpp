@@ -1,7 +1,7 @@
 // How many received bytes per second the terminal's display takes, in text and hex mode
 // with the terminal area scrolling, next to what a 115200 bit/s line can deliver.
-#include "tools/console.h"
-#include "tools/terminalutility.h"
+#include "tools/terminal/console.h"
+#include "tools/terminal/terminalutility.h"
 
 #include <benchmark/benchmark.h>
 

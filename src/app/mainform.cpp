@@ -7,9 +7,9 @@
 #include "dialogs/detpointsdlg.h"
 #include "dialogs/monitordlg.h"
 #include "profile/programidentity.h"
-#include "tools/aboutbox.h"
-#include "tools/scratchpad.h"
-#include "tools/terminalrunner.h"
+#include "tools/about/aboutbox.h"
+#include "tools/editor/scratchpad.h"
+#include "tools/terminal/terminalrunner.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -106,9 +106,10 @@ TMainForm::CommandGuard::~CommandGuard() {
     form_.UpdateActions();
 }
 
-TMainForm::TMainForm(Prompts& prompts, PortDriver& driver, QWidget* parent)
-    : QMainWindow(parent), prompts_(prompts), LogRichEdit(new QPlainTextEdit(this)),
-      log_(*LogRichEdit), link_(driver) {
+TMainForm::TMainForm(Prompts& prompts, PortDriver& driver, TerminalPort& terminalPort,
+                     QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts), terminalPort_(terminalPort),
+      LogRichEdit(new QPlainTextEdit(this)), log_(*LogRichEdit), link_(driver) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromLatin1(ProgramName));
     setWindowIcon(ImageList::Icon(ImageList::Monitor));
@@ -563,7 +564,8 @@ void TMainForm::ToolsTermExecute() {
     if (link_.EquipmentFound())
         detectedPort = PanelText(PortPanel).toStdString();
     RunTerminal(
-        this, prompts_, [this](const std::string& line) { AppendLine(line); }, detectedPort);
+        this, prompts_, terminalPort_, [this](const std::string& line) { AppendLine(line); },
+        detectedPort);
     log_.AppendStamped(QStringLiteral("Tools: terminal exit at "));
 }
 

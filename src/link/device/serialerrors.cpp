@@ -16,7 +16,8 @@ constexpr std::array<std::pair<QSerialPort::SerialPortError, int>, 11> ErrorNumb
     {QSerialPort::OpenError, 5},                  // already open here: in use
     {QSerialPort::NotOpenError, 6},               // the handle is invalid
     {QSerialPort::WriteError, 29},                // the device cannot be written
-    {QSerialPort::ReadError, 30},                 // the device cannot be read
+    {QSerialPort::ReadError, 5},                  // a read on an open port failed: the line
+                                                  // went away (the other side hung up)
     {QSerialPort::ResourceError, 5},              // the device went away under an open handle
     {QSerialPort::UnsupportedOperationError, 87}, // a setting the device cannot take
     {QSerialPort::TimeoutError, 121},             // the time-out period expired
