@@ -7,8 +7,8 @@
 #include "dialogs/messeditdlg.h"
 #include "dialogs/monitordlg.h"
 #include "dialogs/passworddlg.h"
-#include "link/device/deviceportdriver.h"
-#include "link/device/deviceterminalport.h"
+#include "link/device/systemportdriver.h"
+#include "link/device/systemterminalport.h"
 #include "profile/programidentity.h"
 #include "tools/about/aboutbox.h"
 #include "tools/about/versionblocksource.h"
@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
         SetApplicationTitle();
 
         QtPrompts prompts;
-        DevicePortDriver portDriver;
-        DeviceTerminalPort terminalPort;
+        SystemPortDriver portDriver;
+        SystemTerminalPort terminalPort;
         TMainForm mainForm(prompts, portDriver, terminalPort);
         prompts.SetParent(&mainForm);
         const auto versionSource = MakeSystemVersionBlockSource();

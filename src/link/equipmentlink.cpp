@@ -2,6 +2,7 @@
 #include "link/equipmentlink.h"
 
 #include "link/exchangebuffer.h"
+#include "link/portnames.h"
 #include "link/protocol.h"
 #include "profile/memorycommands.h"
 #include "profile/memorymap.h"
@@ -27,9 +28,11 @@ constexpr std::string_view LoadingMessagesLine = "loading text messages data..."
 
 std::string IdentificationLine(std::string_view portName, const std::string& modelName,
                                float version) {
-    char line[128];
-    std::snprintf(line, sizeof line, "%.*s -> %s ver%4.2f", static_cast<int>(portName.size()),
-                  portName.data(), modelName.c_str(), static_cast<double>(version));
+    // A float prints with at most 39 digits before the point.
+    char versionText[64];
+    std::snprintf(versionText, sizeof versionText, "ver%4.2f", static_cast<double>(version));
+    std::string line(portName);
+    line += " -> " + modelName + " " + versionText;
     return line;
 }
 
@@ -68,7 +71,9 @@ void EquipmentLink::Detect(LinkEvents& events) {
 
     for (int index = 0; index < SerialPort::PortCount; ++index) {
         port_->SelectPort(index);
-        const std::string portName(port_->PortName());
+        // A port on the network is named with its address, so the technician sees which
+        // site answered or failed; a local port by its name alone.
+        const std::string portName = PortLabel(port_->PortName());
         if (!port_->Open()) {
             events.AppendLine(portName + std::string(NotAvailableSuffix));
             if (driver_.LastOpenFailure() == OpenFailure::PermissionDenied)

@@ -1,6 +1,8 @@
 // Port name mapping shared by the equipment link and the terminal.
 #include "link/portnames.h"
 
+#include "link/networkaddress.h"
+
 #include <cstdlib>
 
 std::string PortDevicePath(std::string_view portName) {
@@ -24,4 +26,11 @@ std::string PortDevicePath(std::string_view portName) {
         return device;
     return "/dev/ttyS" + std::to_string(number - 1);
 #endif
+}
+
+std::string PortLabel(std::string_view portName) {
+    const std::optional<NetworkAddress> address = ParseNetworkAddress(PortDevicePath(portName));
+    if (!address)
+        return std::string(portName);
+    return std::string(portName) + " (" + address->Text() + ")";
 }

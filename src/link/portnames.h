@@ -8,3 +8,6 @@
 // environment variable RIVAN_COMn when it is set, otherwise /dev/ttyS<n-1>.
 // A name that is not "COM" followed by a number is returned as it stands.
 std::string PortDevicePath(std::string_view portName);
+// How detection names a port in its log: the port name, followed by the network address in
+// brackets when the port is on the network ("COM1 (tcp://10.1.2.3:4001)").
+std::string PortLabel(std::string_view portName);

@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,26 @@ TEST_F(EquipmentLinkTest, MissingPortsAreNotAvailableAndCostNoTime) {
     EXPECT_TRUE(events.Tried.empty());
     EXPECT_TRUE(events.Detected.empty());
     EXPECT_EQ(driver.Now(), SimTime{0});
+}
+
+TEST_F(EquipmentLinkTest, NetworkPortsAreNamedWithTheirAddressInTheLogOnly) {
+    ::setenv("RIVAN_COM1", "tcp://10.1.2.3:4002", 1);
+    ::setenv("RIVAN_COM2", "rfc2217://10.1.2.3:4003", 1);
+    ::setenv("RIVAN_COM3", "tcp://10.1.2.3:4001", 1);
+    driver.AddPort("COM2");
+    driver.AttachPeer("COM3", unit);
+
+    link.Detect(events);
+
+    EXPECT_THAT(events.Lines, ElementsAre("Detecting equipment and COM port",
+                                          "COM1 (tcp://10.1.2.3:4002) not available",
+                                          "COM2 (rfc2217://10.1.2.3:4003) -> not used",
+                                          "COM3 (tcp://10.1.2.3:4001) -> RIVAN ver1.05"));
+    // The status bar and the port of later conversations keep the plain name.
+    EXPECT_THAT(events.Detected, ElementsAre("RIVAN@COM3"));
+    EXPECT_EQ(link.Port()->PortName(), "COM3");
+    for (const char* name : {"RIVAN_COM1", "RIVAN_COM2", "RIVAN_COM3"})
+        ::unsetenv(name);
 }
 
 TEST_F(EquipmentLinkTest, APortTheUserMayNotOpenTellsHowToGetPermission) {
