@@ -5,13 +5,29 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <algorithm>
+
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
 
 namespace {
 
 // Commands to the server are small; a server that cannot take them in this long is gone.
 constexpr int CommandLimitMs = 2000;
+// How long closing waits for the server to acknowledge the end of the connection.
+constexpr int CloseLimitMs = 1000;
+#ifdef Q_OS_WIN
+constexpr int ShutWrite = SD_SEND;
+#else
+constexpr int ShutWrite = SHUT_WR;
+#endif
+// How long to wait before asking again a server that dropped us while we negotiated.
+constexpr int RetryPauseMs = 100;
 
 // A phase of opening, told by two small functions.
 class PhaseWaiter : public ConnectionWaiter {
@@ -99,9 +115,24 @@ NetworkLine::~NetworkLine() {
 
 NetworkLine::OpenResult NetworkLine::Open(const NetworkAddress& address,
                                           std::chrono::milliseconds limit) {
-    Close();
     QElapsedTimer clock;
     clock.start();
+    for (;;) {
+        const OpenResult result = Attempt(address, clock, limit);
+        if (result != OpenResult::HungUp)
+            return result;
+        // ser2net drops a new client while it still frees the port from the last one
+        // (a session that ended with modem-line commands); it is ready a moment later.
+        if (clock.elapsed() + RetryPauseMs >= limit.count())
+            return OpenResult::Failed;
+        QThread::msleep(RetryPauseMs);
+    }
+}
+
+NetworkLine::OpenResult NetworkLine::Attempt(const NetworkAddress& address,
+                                             const QElapsedTimer& clock,
+                                             std::chrono::milliseconds limit) {
+    Close();
     socket_.connectToHost(QString::fromStdString(address.Host), address.Port);
     PhaseWaiter connecting(
         clock,
@@ -140,7 +171,7 @@ NetworkLine::OpenResult NetworkLine::Open(const NetworkAddress& address,
     telnet_.emplace();
     if (!Send(telnet_->Start(), CommandLimitMs)) {
         Close();
-        return OpenResult::Failed;
+        return OpenResult::HungUp;
     }
     // Until the server takes the COM-port option, the line could not be set.
     PhaseWaiter negotiating(
@@ -161,7 +192,7 @@ NetworkLine::OpenResult NetworkLine::Open(const NetworkAddress& address,
     Close();
     if (negotiated == WaitOutcome::TimedOut)
         return OpenResult::TimedOut;
-    return refused ? OpenResult::NoComPort : OpenResult::Failed;
+    return refused ? OpenResult::NoComPort : OpenResult::HungUp;
 }
 
 bool NetworkLine::Connected() const {
@@ -290,9 +321,26 @@ std::size_t NetworkLine::TakeData(std::vector<std::uint8_t>& bytes, std::size_t 
     return count;
 }
 
+void NetworkLine::Leave() {
+    // Closing outright would answer the server's last bytes (its replies to our last
+    // commands, the unit's XON) with a reset, and ser2net then holds the serial port a while
+    // and drops the next client. So only our sending side ends here, and what the server
+    // still sends is read and passed over until it closes its side.
+    socket_.flush();
+    ::shutdown(static_cast<int>(socket_.socketDescriptor()), ShutWrite);
+    const QDeadlineTimer deadline(CloseLimitMs);
+    while (Connected() && !deadline.hasExpired()) {
+        socket_.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+        socket_.readAll();
+    }
+}
+
 void NetworkLine::Close() {
+    const bool wasOpen = open_;
     open_ = false;
     gone_ = false;
+    if (wasOpen && Connected())
+        Leave();
     socket_.abort();
     telnet_.reset();
     data_.clear();

@@ -8,6 +8,7 @@
 #include "link/portdriver.h"
 #include "link/telnetcodec.h"
 
+#include <QElapsedTimer>
 #include <QTcpSocket>
 
 #include <chrono>
@@ -30,6 +31,7 @@ public:
         NotFound,  // no such host, or no route to it
         TimedOut,  // the host did not answer within the limit
         NoComPort, // a Telnet server that will not take the COM-port options
+        HungUp,    // the server dropped the connection before it negotiated
         Failed,    // any other reason
     };
 
@@ -68,9 +70,14 @@ public:
     void Close();
 
 private:
+    // One connection and negotiation within what is left of `limit`.
+    OpenResult Attempt(const NetworkAddress& address, const QElapsedTimer& clock,
+                       std::chrono::milliseconds limit);
     // Reads what the socket holds, keeps its data and answers the server's negotiation.
     void Pump();
     bool Send(std::string_view wire, int limitMs);
+    // Ends the connection in good order.
+    void Leave();
     bool Connected() const;
 
     QTcpSocket socket_;

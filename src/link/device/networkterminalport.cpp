@@ -21,6 +21,7 @@ int ErrorNumber(NetworkLine::OpenResult result) {
     case NetworkLine::OpenResult::TimedOut:
         return TimedOutError;
     case NetworkLine::OpenResult::NoComPort:
+    case NetworkLine::OpenResult::HungUp:
     case NetworkLine::OpenResult::Failed:
         break;
     }
