@@ -1,11 +1,13 @@
-// Times the 39 block reads of a receive against rivan-sim, beside the wire time of the bytes.
-#include "link/device/deviceportdriver.h"
+// Times the 39 block reads of a receive against rivan-sim, beside the wire time of the bytes:
+// on the pseudo-terminal itself, and through a raw TCP bridge (socat) on 127.0.0.1.
+#include "link/device/systemportdriver.h"
 #include "link/exchangebuffer.h"
 #include "link/protocol.h"
 #include "link/serialport.h"
 #include "profile/memorycommands.h"
 #include "profile/memorymap.h"
 
+#include "support/bridgeprocess.h"
 #include "support/simprocess.h"
 
 #include <QCoreApplication>
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,28 +84,39 @@ std::vector<std::string> ReceiveCommands() {
     return commands;
 }
 
-// Runs the rounds against one simulator; false when something failed.
-bool Measure(const char* label, const std::vector<std::string>& simArguments) {
+// Runs the rounds against one simulator, on its pseudo-terminal or through a raw TCP
+// bridge; the median time, or nothing when something failed.
+std::optional<double> Measure(const char* label, const std::vector<std::string>& simArguments,
+                              bool bridged) {
     SimProcess sim;
+    BridgeProcess bridge;
     std::string error;
     if (!sim.Start(RIVAN_SIM_PATH, simArguments, error)) {
         std::fprintf(stderr, "bench_link: %s\n", error.c_str());
-        return false;
+        return std::nullopt;
     }
-    ::setenv(sim.Variable().c_str(), sim.DevicePath().c_str(), 1);
-    DevicePortDriver device;
-    CountingDriver driver(device);
+    std::string device = sim.DevicePath();
+    if (bridged) {
+        if (!bridge.StartRawTcp(sim.DevicePath(), error)) {
+            std::fprintf(stderr, "bench_link: socat: %s\n", error.c_str());
+            return std::nullopt;
+        }
+        device = "tcp://127.0.0.1:" + std::to_string(bridge.Port());
+    }
+    ::setenv(sim.Variable().c_str(), device.c_str(), 1);
+    SystemPortDriver system;
+    CountingDriver driver(system);
     SerialPort port(driver, 0);
     if (!port.Open()) {
-        std::fprintf(stderr, "bench_link: cannot open %s\n", sim.DevicePath().c_str());
-        return false;
+        std::fprintf(stderr, "bench_link: cannot open %s\n", device.c_str());
+        return std::nullopt;
     }
     port.Configure();
     ExchangeBuffer buffer{};
     PutText(buffer, Protocol::NameQuery);
     if (!port.Query(buffer, ReplyCapacity)) {
         std::fprintf(stderr, "bench_link: the unit does not answer\n");
-        return false;
+        return std::nullopt;
     }
 
     const std::vector<std::string> commands = ReceiveCommands();
@@ -116,7 +130,7 @@ bool Measure(const char* label, const std::vector<std::string>& simArguments) {
             PutText(buffer, command);
             if (!port.Query(buffer, ReplyCapacity) || TextOf(buffer).empty()) {
                 std::fprintf(stderr, "bench_link: %s failed\n", command.c_str());
-                return false;
+                return std::nullopt;
             }
         }
         const std::chrono::duration<double, std::milli> took =
@@ -138,7 +152,7 @@ bool Measure(const char* label, const std::vector<std::string>& simArguments) {
                 times.back());
     std::printf("  ratio to the unit's wire time %.2f, to the whole wire time %.2f\n",
                 median / WireMs(read), median / WireMs(read + written));
-    return true;
+    return median;
 }
 
 } // namespace
@@ -147,7 +161,20 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     std::printf("39 block reads of a receive, %d rounds each, 115200 bit/s 8N1 wire time\n",
                 Rounds);
-    const bool paced = Measure("rivan-sim --pace", {"--pace"});
-    const bool unpaced = Measure("rivan-sim (no pacing)", {});
-    return paced && unpaced ? 0 : 1;
+    bool measured = true;
+    for (const bool paced : {true, false}) {
+        const std::vector<std::string> arguments =
+            paced ? std::vector<std::string>{"--pace"} : std::vector<std::string>{};
+        const char* local = paced ? "rivan-sim --pace" : "rivan-sim (no pacing)";
+        const char* bridged = paced ? "rivan-sim --pace behind socat, tcp://127.0.0.1"
+                                    : "rivan-sim (no pacing) behind socat, tcp://127.0.0.1";
+        const std::optional<double> onPort = Measure(local, arguments, false);
+        const std::optional<double> overNetwork = Measure(bridged, arguments, true);
+        if (!onPort || !overNetwork) {
+            measured = false;
+            continue;
+        }
+        std::printf("  ratio of the TCP bridge to the local port %.2f\n", *overNetwork / *onPort);
+    }
+    return measured ? 0 : 1;
 }

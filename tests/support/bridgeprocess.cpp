@@ -65,7 +65,7 @@ BridgeProcess::~BridgeProcess() {
 bool BridgeProcess::StartRawTcp(const std::string& device, std::string& error) {
     port_ = FreeLocalPort();
     const std::string listen =
-        "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr,fork";
+        "TCP-LISTEN:" + std::to_string(port_) + ",bind=127.0.0.1,reuseaddr,fork,nodelay";
     // socat lingers half a second after a client leaves, reading the device meanwhile: the
     // next client's first answers would go to the one that left. -t 0 ends it at once.
     return Spawn("socat", {"-t", "0", listen, "FILE:" + device + ",raw,echo=0"}, error) &&
