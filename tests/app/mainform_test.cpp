@@ -26,7 +26,7 @@ namespace {
 
 const QString HeaderLine = QStringLiteral("RIVAN - v2.00 - b00");
 const QString Copyright =
-    QStringLiteral("Copyright (c) 2026 Qelvar Instruments. All rights reserved.");
+    QStringLiteral("Copyright (c) 2026 Qelvar Instruments");
 const QRegularExpression StartedLine(QStringLiteral("^Started at \\S.*\\d \\d{1,2}:\\d\\d:\\d\\d"));
 const QRegularExpression EndedLine(QStringLiteral("^Ended at \\S.*\\d \\d{1,2}:\\d\\d:\\d\\d"));
 // "%5.2f" of a whole number of seconds: at least five characters, padded with blanks.
