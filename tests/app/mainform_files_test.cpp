@@ -1,6 +1,7 @@
 // The file commands of the main window: New, Open, Save and Save As.
 #include "mainformfixture.h"
 #include "support/filesizelimit.h"
+#include "support/unprivileged.h"
 
 #include <QRegularExpression>
 
@@ -186,14 +187,15 @@ TEST_F(FileCommandsTest, SaveInPlaceOfAFolderIsReportedAndKeepsTheFolder) {
 }
 
 TEST_F(FileCommandsTest, SaveToAReadOnlyFileIsReportedAndLeavesItAlone) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permission bits do not stop the superuser";
     const QString path = Path("readonly.pro");
     SaveNewAs(path);
     const QByteArray old = ReadBytes(path);
+    ASSERT_TRUE(Unprivileged::HandOver(Folder()) && Unprivileged::HandOver(path));
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
     const QStringList log = Lines();
-    Trigger("FileSave");
+    RunUnprivileged([this] { Trigger("FileSave"); });
+    if (IsSkipped())
+        return;
     ExpectSaveFailureReported();
     EXPECT_EQ(Lines(), log);
     EXPECT_TRUE(form->GetModified());
@@ -270,26 +272,58 @@ TEST_F(FileCommandsTest, SaveAsOverAnotherFileIntoAFullDiskLeavesBothFilesAndThe
               QStringList({QStringLiteral("mine.pro"), QStringLiteral("other.pro")}));
 }
 
-TEST_F(FileCommandsTest, SaveIntoAReadOnlyFolderLeavesThePreviousFile) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permission bits do not stop the superuser";
+// A file the user may write in a folder the user may not (a shared service folder): there is
+// no room for a temporary file beside it, so the file is written in place.
+TEST_F(FileCommandsTest, SaveIntoAFolderTheUserCannotWriteWritesTheFileInPlace) {
+    ASSERT_TRUE(QDir(Folder()).mkdir(QStringLiteral("locked")));
+    const QString locked = Path("locked");
+    const QString path = Path("locked/kept.pro");
+    SaveNewAs(path);
+    ASSERT_TRUE(WriteBytes(path, "# an older profile\r\n"));
+    for (const QString& name : {Folder(), locked, path})
+        ASSERT_TRUE(Unprivileged::HandOver(name));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+
+    RunUnprivileged([&] {
+        ASSERT_TRUE(Unprivileged::RefusesNewFiles(locked));
+        Trigger("FileSave");
+    });
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (IsSkipped())
+        return;
+
+    EXPECT_TRUE(prompts.Messages.empty());
+    EXPECT_FALSE(form->GetModified());
+    EXPECT_EQ(Lines().constLast(), QStringLiteral("file saved ") + path);
+    EXPECT_EQ(FileLines(ReadBytes(path)).filter(QStringLiteral("send *")), DefaultDataLines);
+    EXPECT_EQ(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList{QStringLiteral("kept.pro")});
+}
+
+// Neither the folder nor the file may be written: the previous file stays.
+TEST_F(FileCommandsTest, SaveIntoAReadOnlyFolderOverAReadOnlyFileLeavesThePreviousFile) {
     ASSERT_TRUE(QDir(Folder()).mkdir(QStringLiteral("locked")));
     const QString locked = Path("locked");
     const QString path = Path("locked/kept.pro");
     SaveNewAs(path);
     const QByteArray old = ReadBytes(path);
+    for (const QString& name : {Folder(), locked, path})
+        ASSERT_TRUE(Unprivileged::HandOver(name));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
     ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
     const QStringList log = Lines();
 
-    Trigger("FileSave");
+    RunUnprivileged([this] { Trigger("FileSave"); });
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (IsSkipped())
+        return;
 
     ExpectSaveFailureReported();
     EXPECT_EQ(Lines(), log);
     EXPECT_TRUE(form->GetModified());
     EXPECT_EQ(form->GetFileName(), path);
     EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+    EXPECT_EQ(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
               QStringList{QStringLiteral("kept.pro")});
 }
 
