@@ -3,6 +3,7 @@
 
 #include "dialogs/dialogframe.h"
 #include "link/protocol.h"
+#include "ui/codepage.h"
 #include "ui/prompts.h"
 
 #include <QCheckBox>
@@ -33,7 +34,7 @@ QString ControlName(const char* kind, int number) {
 }
 
 QString FromUnit(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return FromCodePage(text);
 }
 
 // A display: the program fills it, the user can read and copy it but not change it.

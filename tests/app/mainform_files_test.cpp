@@ -3,6 +3,7 @@
 #include "support/filesizelimit.h"
 #include "support/unprivileged.h"
 
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 
 #include <csignal>
@@ -352,6 +353,29 @@ TEST_F(FileCommandsTest, OpenReadsTheFileAndLogsItsFirstThreeLines) {
     // The data line was applied: WarningMER 0x0020, AlarmMER 0x0010.
     EXPECT_EQ(form->GetProfile().WarningMER(), 32);
     EXPECT_EQ(form->GetProfile().AlarmMER(), 16);
+}
+
+// PRO files and RIVAN.LOG are Windows-1252: an 8-bit comment shows as its character in the
+// log window and reaches RIVAN.LOG unchanged, byte for byte.
+TEST_F(FileCommandsTest, EightBitCommentsShowRightAndReachTheLogFileUnchanged) {
+    const QString path = Path("accents.pro");
+    ASSERT_TRUE(WriteBytes(path, "# caf\xE9\r\n# \x80 5\r\n# \x81\x9D \xB0"
+                                 "C\r\n"));
+    Open(path);
+    ASSERT_EQ(Lines().size(), 7);
+    EXPECT_EQ(Lines().mid(4),
+              QStringList({QStringLiteral(u"# caf\u00E9"), QStringLiteral(u"# \u20AC 5"),
+                           QStringLiteral(u"# \u0081\u009D \u00B0C")}));
+    auto* view = form->findChild<QPlainTextEdit*>(QStringLiteral("LogRichEdit"));
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->toPlainText().endsWith(QStringLiteral(u"\n# caf\u00E9\n# \u20AC 5\n"
+                                                            u"# \u0081\u009D \u00B0C")));
+
+    EXPECT_TRUE(form->close());
+    const QByteArray log = ReadBytes(Path("RIVAN.LOG"));
+    EXPECT_TRUE(log.contains("\r\n# caf\xE9\r\n# \x80 5\r\n# \x81\x9D \xB0"
+                             "C\r\n"))
+        << log.toHex(' ').toStdString();
 }
 
 TEST_F(FileCommandsTest, OpeningAOneLineFileLogsThatLine) {
