@@ -2,7 +2,7 @@
 #include "app/mainform.h"
 
 #include "app/imagelist.h"
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
 #include "dialogs/monitordlg.h"
