@@ -2,7 +2,7 @@
 #include "app/mainform.h"
 
 #include "app/imagelist.h"
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
 #include "dialogs/monitordlg.h"
@@ -10,7 +10,7 @@
 #include "tools/aboutbox.h"
 #include "tools/scratchpad.h"
 #include "tools/terminalrunner.h"
-#include "ui/codepage.h"
+#include "files/codepage.h"
 #include "ui/prompts.h"
 
 #include <QAction>

@@ -5,7 +5,7 @@
 #include "dialogs/dialogframe.h"
 #include "dialogs/stepspinbox.h"
 #include "profile/equipmentprofile.h"
-#include "ui/codepage.h"
+#include "files/codepage.h"
 
 #include <QFont>
 #include <QFontDatabase>

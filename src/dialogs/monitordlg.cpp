@@ -3,7 +3,7 @@
 
 #include "dialogs/dialogframe.h"
 #include "link/protocol.h"
-#include "ui/codepage.h"
+#include "files/codepage.h"
 #include "ui/prompts.h"
 
 #include <QCheckBox>
