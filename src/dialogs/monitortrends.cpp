@@ -33,6 +33,7 @@ constexpr double PowerFloor = -200.0;
 constexpr double MerFloor = -50.0;
 // The BER chart plots the exponent, log10(BER), so that its axis is logarithmic.
 constexpr double BerCeiling = 0.0; // a BER of 1
+constexpr int LowestBerExponent = -15;
 
 const QColor AlarmArea(230, 0, 0, 50);
 const QColor WarningArea(255, 185, 0, 70);
@@ -152,6 +153,12 @@ void MonitorTrends::BuildChart(Quantity quantity, const QString& title) {
         // forever setting its range.)
         auto* values = new QCategoryAxis;
         values->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        values->setStartValue(LowestBerExponent);
+        for (int exponent = LowestBerExponent; exponent <= 0; ++exponent)
+            values->append(QStringLiteral("1E%1%2")
+                               .arg(exponent < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                               .arg(std::abs(exponent), 2, 10, QLatin1Char('0')),
+                           exponent);
         chart.Values = values;
     } else {
         auto* values = new QValueAxis;
@@ -333,20 +340,17 @@ void MonitorTrends::FitValues(Quantity quantity) {
             low = -9.0;
             high = -3.0;
         }
-        const double bottom = std::floor(low);
-        const double top = std::max(std::ceil(high), bottom + 1.0);
-        auto* axis = static_cast<QCategoryAxis*>(chart.Values);
-        if (axis->min() == bottom && axis->max() == top && axis->count() > 0)
-            return;
-        for (const QString& label : axis->categoriesLabels())
-            axis->remove(label);
-        axis->setStartValue(bottom);
-        for (double exponent = bottom; exponent <= top; exponent += 1.0)
-            axis->append(QStringLiteral("1E%1%2")
-                             .arg(exponent < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-                             .arg(std::abs(int(exponent)), 2, 10, QLatin1Char('0')),
-                         exponent);
-        axis->setRange(bottom, top);
+        // A level at the top or bottom decade keeps some of its area in sight.
+        double bottom = std::floor(low);
+        if (low - bottom < 0.3)
+            bottom -= 1.0;
+        double top = std::ceil(high);
+        if (top - high < 0.3)
+            top += 1.0;
+        bottom = std::max(bottom, double(LowestBerExponent));
+        top = std::min(std::max(top, bottom + 1.0), BerCeiling);
+        bottom = std::min(bottom, top - 1.0);
+        chart.Values->setRange(bottom, top);
         return;
     }
     if (low > high) {
