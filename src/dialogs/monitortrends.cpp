@@ -4,7 +4,6 @@
 #include "profile/equipmentprofile.h"
 
 #include <QAreaSeries>
-#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QDateTimeAxis>
@@ -149,16 +148,10 @@ void MonitorTrends::BuildChart(Quantity quantity, const QString& title) {
     chart.Time->setLabelsFont(SmallFont(*this));
     chart.Plot->addAxis(chart.Time, Qt::AlignBottom);
     if (quantity == Quantity::Ber) {
-        // Labelled powers of ten over the exponents. (Qt's own logarithmic axis can loop
-        // forever setting its range.)
-        auto* values = new QCategoryAxis;
-        values->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-        values->setStartValue(LowestBerExponent);
-        for (int exponent = LowestBerExponent; exponent <= 0; ++exponent)
-            values->append(QStringLiteral("1E%1%2")
-                               .arg(exponent < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-                               .arg(std::abs(exponent), 2, 10, QLatin1Char('0')),
-                           exponent);
+        // Powers of ten over the exponents: a logarithmic axis. (Qt's own logarithmic axis
+        // can loop forever setting its range.)
+        auto* values = new QValueAxis;
+        values->setLabelFormat(QStringLiteral("1E%.0f"));
         chart.Values = values;
     } else {
         auto* values = new QValueAxis;
@@ -350,7 +343,10 @@ void MonitorTrends::FitValues(Quantity quantity) {
         bottom = std::max(bottom, double(LowestBerExponent));
         top = std::min(std::max(top, bottom + 1.0), BerCeiling);
         bottom = std::min(bottom, top - 1.0);
-        chart.Values->setRange(bottom, top);
+        auto* axis = static_cast<QValueAxis*>(chart.Values);
+        // A tick on every decade.
+        axis->setTickCount(int(top - bottom) + 1);
+        axis->setRange(bottom, top);
         return;
     }
     if (low > high) {
