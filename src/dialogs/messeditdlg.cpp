@@ -4,8 +4,8 @@
 
 #include "dialogs/dialogframe.h"
 #include "dialogs/stepspinbox.h"
-#include "profile/equipmentprofile.h"
 #include "files/codepage.h"
+#include "profile/equipmentprofile.h"
 
 #include <QFont>
 #include <QFontDatabase>

@@ -3,8 +3,8 @@
 
 #include "dialogs/dialogframe.h"
 #include "dialogs/monitortrends.h"
-#include "link/protocol.h"
 #include "files/codepage.h"
+#include "link/protocol.h"
 #include "ui/prompts.h"
 
 #include <QCheckBox>

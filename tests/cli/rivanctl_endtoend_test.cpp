@@ -224,7 +224,7 @@ TEST_F(RivanctlEndToEnd, CheckTellsWhatEachLineDoes) {
 TEST_F(RivanctlEndToEnd, MonitorWritesACsvRowPerChannelPerRound) {
     Unit(6);
     const CtlRun run = Ctl({"monitor", "--port", "COM6", "--interval", "0", "--count", "2", "--csv",
-                         Path("readings.csv")});
+                            Path("readings.csv")});
     ASSERT_EQ(run.Exit, 0) << run.Err;
     const std::vector<std::string> rows = FileLines(Path("readings.csv"));
     ASSERT_EQ(rows.size(), 1u + 12u + 1u); // header, 2 x 6 rows, the empty tail after CR LF
