@@ -2,10 +2,11 @@
 #include "app/mainform.h"
 
 #include "app/imagelist.h"
-#include "app/textfile.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
 #include "dialogs/monitordlg.h"
+#include "files/codepage.h"
+#include "files/textfile.h"
 #include "profile/programidentity.h"
 #include "tools/about/aboutbox.h"
 #include "tools/editor/scratchpad.h"
@@ -82,6 +83,7 @@ QString FolderOf(const QString& name) {
     return QDir::toNativeSeparators(QFileInfo(name).path());
 }
 
+// Error texts travel as the system's 8-bit text, as the standard error report reads them.
 std::string Local8Bit(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
@@ -313,7 +315,7 @@ bool TMainForm::FormCloseQuery() {
     ScriptLineList lines;
     lines.reserve(static_cast<std::size_t>(log_.Lines().size()));
     for (const QString& logLine : log_.Lines())
-        lines.push_back(Local8Bit(logLine));
+        lines.push_back(ToCodePage(logLine));
     const TextFileResult written = WriteTextLines(LogFileName, lines);
     if (!written.Ok)
         throw std::runtime_error(Local8Bit(written.Error));
@@ -384,7 +386,7 @@ void TMainForm::SetFileName(const QString& name) {
 }
 
 bool TMainForm::WriteProfile(const QString& name) {
-    CurrentProfile.WriteScript(ScriptLines, Local8Bit(name), Local8Bit(ActivityLog::Now()));
+    CurrentProfile.WriteScript(ScriptLines, ToCodePage(name), ToCodePage(ActivityLog::Now()));
     if (WriteTextLines(name, ScriptLines).Ok)
         return true;
     Modified = true;
@@ -434,7 +436,7 @@ void TMainForm::FileOpenExecute() {
     log_.AppendLine(QStringLiteral("open file ") + FileName);
     const std::size_t shown = std::min<std::size_t>(ScriptLines.size(), OpenedLinesLogged);
     for (std::size_t i = 0; i < shown; ++i)
-        log_.AppendLine(QString::fromLocal8Bit(ScriptLines[i]));
+        log_.AppendLine(FromCodePage(ScriptLines[i]));
 }
 
 void TMainForm::FileSaveExecute() {
@@ -480,9 +482,10 @@ void TMainForm::SendDataExecute() {
     log_.AppendStamped(QStringLiteral("Tools: send data started at "));
     // What goes to the unit is the profile as it stands now, not the lines of a file; the
     // document takes the new lines once the unit was found.
-    const std::string scriptName = Local8Bit(FileName);
+    const std::string scriptName = ToCodePage(FileName);
     ScriptLineList script;
-    EquipmentProfile(CurrentProfile).WriteScript(script, scriptName, Local8Bit(ActivityLog::Now()));
+    EquipmentProfile(CurrentProfile)
+        .WriteScript(script, scriptName, ToCodePage(ActivityLog::Now()));
     const SendOutcome outcome = link_.SendProfile(script, scriptName, *this);
     if (outcome != SendOutcome::NoUnit)
         ScriptLines = std::move(script);
@@ -517,7 +520,7 @@ void TMainForm::ReceiveIntoNewDocument() {
     CurrentProfile.SetDefaults();
     UpdateActions();
 
-    const std::string now = Local8Bit(ActivityLog::Now());
+    const std::string now = ToCodePage(ActivityLog::Now());
     const ReceivedProfile received = link_.ReceiveProfile(*this);
     const ReceiveOutcome outcome = received.Outcome;
     ProfileInUse = outcome != ReceiveOutcome::NoUnit;
@@ -526,7 +529,7 @@ void TMainForm::ReceiveIntoNewDocument() {
         received.ApplyTo(CurrentProfile);
     }
     if (outcome == ReceiveOutcome::Complete)
-        CurrentProfile.WriteScript(ScriptLines, Local8Bit(UntitledName), now);
+        CurrentProfile.WriteScript(ScriptLines, ToCodePage(UntitledName), now);
     switch (outcome) {
     case ReceiveOutcome::NoUnit:
         prompts_.Beep();
@@ -587,7 +590,7 @@ void TMainForm::ToolsDetectExecute() {
 }
 
 void TMainForm::AppendLine(const std::string& line) {
-    log_.AppendLine(QString::fromLocal8Bit(line));
+    log_.AppendLine(FromCodePage(line));
 }
 
 void TMainForm::ProcessPendingEvents() {
@@ -609,8 +612,8 @@ void TMainForm::ModelRecognised(std::uint32_t row) {
 }
 
 void TMainForm::EquipmentDetected(const std::string& modelName, const std::string& portName) {
-    SetPanelText(EquipmentPanel, QString::fromLocal8Bit(modelName));
-    SetPanelText(PortPanel, QString::fromLocal8Bit(portName));
+    SetPanelText(EquipmentPanel, FromCodePage(modelName));
+    SetPanelText(PortPanel, FromCodePage(portName));
 }
 
 void TMainForm::HelpAboutExecute() {
