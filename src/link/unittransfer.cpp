@@ -2,8 +2,8 @@
 // read back what was written.
 #include "link/unittransfer.h"
 
-#include "link/equipmentlink.h"
 #include "link/exchangebuffer.h"
+#include "link/modeltable.h"
 #include "link/protocol.h"
 #include "link/serialport.h"
 #include "profile/hexfields.h"
