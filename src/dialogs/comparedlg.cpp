@@ -93,6 +93,10 @@ void TCompareDlg::FillTable(const Prompts::Comparison& comparison) {
     DiffTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DiffTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     DiffTable->setWordWrap(false);
+    // Nothing to edit or pick here: no cell takes the focus, Enter and Esc answer.
+    DiffTable->setFocusPolicy(Qt::NoFocus);
+    DiffTable->setSelectionMode(QAbstractItemView::NoSelection);
+    DiffTable->verticalHeader()->setDefaultSectionSize(DiffTable->fontMetrics().height() + 8);
     DiffTable->horizontalHeaderItem(OursColumn)->setBackground(OursBackground);
     DiffTable->horizontalHeaderItem(UnitColumn)->setBackground(UnitBackground);
     for (int row = 0; row < comparison.Rows.size(); ++row) {
