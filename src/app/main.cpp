@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
+#include "dialogs/dialogprompts.h"
 #include "dialogs/messeditdlg.h"
 #include "dialogs/monitordlg.h"
 #include "dialogs/passworddlg.h"
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
     try {
         SetApplicationTitle();
 
-        QtPrompts prompts;
+        DialogPrompts prompts;
         DevicePortDriver portDriver;
         DeviceTerminalPort terminalPort;
         TMainForm mainForm(prompts, portDriver, terminalPort);
