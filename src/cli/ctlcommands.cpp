@@ -9,6 +9,7 @@
 #include "files/textfile.h"
 #include "link/backup.h"
 #include "link/equipmentlink.h"
+#include "link/networkaddress.h"
 #include "profile/profilecompare.h"
 #include "profile/scriptcheck.h"
 
@@ -25,6 +26,7 @@
 #include <memory>
 #include <mutex>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -99,6 +101,19 @@ QList<PortReport> OnEveryPort(const QList<PortTarget>& targets,
     for (const std::unique_ptr<QThread>& thread : threads)
         thread->wait();
     return reports;
+}
+
+// How a port given by path shows in a backup's name: the device's file name, or for a port
+// on the network its host and port ("10.1.2.3_4001"), without the dashes that part the name.
+QString BackupPortName(const QString& device) {
+    const std::optional<NetworkAddress> address = ParseNetworkAddress(device.toStdString());
+    if (!address)
+        return QFileInfo(device).fileName();
+    QString name =
+        QString::fromStdString(address->Host) + QLatin1Char('_') + QString::number(address->Port);
+    name.replace(QLatin1Char('-'), QLatin1Char('.'));
+    name.replace(QLatin1Char(':'), QLatin1Char('.'));
+    return name;
 }
 
 // Opens the unit on a target; on failure the report says why.
@@ -242,10 +257,26 @@ QList<PortTarget> ChosenTargets(const CtlOptions& options) {
 }
 
 int RunPorts(const CtlOptions& options) {
+    // A network port may keep its caller waiting up to the 3 s limit: all are looked at at
+    // once, so the list takes no longer than its slowest port.
+    std::vector<PortDiagnosis> diagnoses(SerialPort::PortCount);
+    {
+        std::vector<std::unique_ptr<QThread>> threads;
+        for (int index = 0; index < SerialPort::PortCount; ++index) {
+            threads.emplace_back(QThread::create([&diagnoses, index] {
+                diagnoses[static_cast<std::size_t>(index)] =
+                    DiagnosePort(PortTarget::Com(index).Device);
+            }));
+            threads.back()->start();
+        }
+        for (const std::unique_ptr<QThread>& thread : threads)
+            thread->wait();
+    }
     QJsonArray ports;
     for (int index = 0; index < SerialPort::PortCount; ++index) {
         const PortTarget target = PortTarget::Com(index);
-        const PortDiagnosis diagnosis = DiagnosePort(target.Device);
+        const PortDiagnosis& diagnosis = diagnoses[static_cast<std::size_t>(index)];
+        const bool network = !diagnosis.Address.isEmpty();
         QString what;
         if (diagnosis.Usb)
             what = QStringLiteral("USB %1:%2 %3 %4, serial number %5")
@@ -265,11 +296,18 @@ int RunPorts(const CtlOptions& options) {
                                  {QStringLiteral("usb"), diagnosis.Usb},
                                  {QStringLiteral("manufacturer"), diagnosis.Manufacturer},
                                  {QStringLiteral("product"), diagnosis.Product},
-                                 {QStringLiteral("serial_number"), diagnosis.SerialNumber}});
+                                 {QStringLiteral("serial_number"), diagnosis.SerialNumber},
+                                 {QStringLiteral("network"), network},
+                                 {QStringLiteral("address"), diagnosis.Address},
+                                 {QStringLiteral("answer"), diagnosis.Answer}});
         if (options.Json || options.Quiet)
             continue;
-        QString line = QStringLiteral("%1  %2  ").arg(target.Label, -4).arg(target.Device, -16);
-        line += diagnosis.Usable ? QStringLiteral("usable") : diagnosis.Problem;
+        const QString& where = network ? diagnosis.Address : target.Device;
+        QString line = QStringLiteral("%1  %2  ").arg(target.Label, -4).arg(where, -16);
+        if (network)
+            line += diagnosis.Answer;
+        else
+            line += diagnosis.Usable ? QStringLiteral("usable") : diagnosis.Problem;
         if (!what.isEmpty())
             line += QStringLiteral("  ") + what;
         PrintOut(line);
@@ -423,8 +461,7 @@ int RunSend(const CtlOptions& options) {
                 report.Summary += QStringLiteral("; no backup, nothing sent");
                 return report;
             }
-            const QString portName =
-                target.ByPath ? QFileInfo(target.Device).fileName() : target.Label;
+            const QString portName = target.ByPath ? BackupPortName(target.Device) : target.Label;
             QString backup;
             {
                 // Names are chosen one port at a time, so two ports never pick the same.

@@ -19,7 +19,8 @@ constexpr CommandShape Commands[] = {
 
 constexpr const char* CommandsHelp =
     "Commands:\n"
-    "  ports                 every COMn: device path, exists, usable, what is there\n"
+    "  ports                 every COMn: device path, exists, usable, what is there;\n"
+    "                        a network port: its address and whether it answers\n"
     "  detect [--all]        the window's detection; --all scans all ports at once\n"
     "  receive -o FILE.pro   read the unit into a PRO file (-o names a folder with\n"
     "                        several ports: one COMn.pro per port)\n"
@@ -43,7 +44,9 @@ QList<QCommandLineOption> Options() {
          QStringLiteral("COM1 to COM8 (RIVAN_COMn names the device); several, comma-separated, "
                         "run at once."),
          QStringLiteral("COMn[,COMm...]")},
-        {QStringLiteral("device"), QStringLiteral("A serial device by path."),
+        {QStringLiteral("device"),
+         QStringLiteral("A serial device by path, or a port on the network: tcp://HOST:PORT "
+                        "or rfc2217://HOST:PORT."),
          QStringLiteral("PATH")},
         {QStringLiteral("all"), QStringLiteral("detect: scan all eight ports at once.")},
         {{QStringLiteral("o"), QStringLiteral("output")},

@@ -4,6 +4,7 @@
 
 #include "files/codepage.h"
 #include "link/equipmentlink.h"
+#include "link/networkaddress.h"
 #include "link/portnames.h"
 
 #include <QFileInfo>
@@ -60,8 +61,44 @@ std::optional<int> ComIndex(const QString& name) {
     return digit.unicode() - '1';
 }
 
+QString NetworkAnswerText(NetworkLine::OpenResult result) {
+    switch (result) {
+    case NetworkLine::OpenResult::Opened:
+        return QStringLiteral("answers");
+    case NetworkLine::OpenResult::Refused:
+        return QStringLiteral("refused");
+    case NetworkLine::OpenResult::TimedOut:
+        return QStringLiteral("no answer");
+    case NetworkLine::OpenResult::NotFound:
+        return QStringLiteral("unreachable");
+    case NetworkLine::OpenResult::NoComPort:
+        return QStringLiteral("no COM-port options");
+    case NetworkLine::OpenResult::HungUp:
+        return QStringLiteral("hung up");
+    case NetworkLine::OpenResult::Failed:
+        break;
+    }
+    return QStringLiteral("failed");
+}
+
 PortDiagnosis DiagnosePort(const QString& device, bool tryOpen) {
     PortDiagnosis diagnosis;
+    if (const std::optional<NetworkAddress> address = ParseNetworkAddress(device.toStdString())) {
+        diagnosis.Exists = true;
+        diagnosis.Address = QString::fromStdString(address->Text());
+        if (!tryOpen) {
+            diagnosis.Usable = true;
+            return diagnosis;
+        }
+        NetworkLine line;
+        const NetworkLine::OpenResult result = line.Open(*address);
+        line.Close();
+        diagnosis.Answer = NetworkAnswerText(result);
+        diagnosis.Usable = result == NetworkLine::OpenResult::Opened;
+        if (!diagnosis.Usable)
+            diagnosis.Problem = diagnosis.Answer;
+        return diagnosis;
+    }
     const QFileInfo file(device);
     diagnosis.Exists = file.exists();
     if (!diagnosis.Exists) {
@@ -127,6 +164,14 @@ UnitSession::~UnitSession() {
 
 int UnitSession::Open(QString& error) {
     if (!port_->Open()) {
+        if (ParseNetworkAddress(target_.Device.toStdString())) {
+            // The attempt itself tells why; a second one could wait the limit again.
+            const QString problem = NetworkAnswerText(device_.LastNetworkResult());
+            error = target_.ByPath
+                        ? QStringLiteral("cannot be opened: %1").arg(problem)
+                        : QStringLiteral("cannot open %1: %2").arg(target_.Device, problem);
+            return 3;
+        }
         const PortDiagnosis diagnosis = DiagnosePort(target_.Device);
         // A port that opens on a second try was held for a moment by someone else.
         const QString problem = diagnosis.Problem.isEmpty()

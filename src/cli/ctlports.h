@@ -31,7 +31,11 @@ struct PortDiagnosis {
     bool Exists = false;
     bool Usable = false;
     QString Problem; // "missing", "busy (held by another program)", "permission denied", ...
-    QString Fix;     // what the user can do about it, when there is something
+    // A port on the network: its address ("tcp://10.1.2.3:4001") and whether it answers
+    // ("answers", "refused", "no answer", ...); both empty for a local device.
+    QString Address;
+    QString Answer;
+    QString Fix; // what the user can do about it, when there is something
     QString Manufacturer;
     QString Product;
     QString SerialNumber;
@@ -41,8 +45,13 @@ struct PortDiagnosis {
 };
 
 // Looks at a device: whether it is there, whether it opens (it is opened and closed again
-// when `tryOpen`), and what the system knows of it.
+// when `tryOpen`), and what the system knows of it. A network address is there when it is
+// well formed, and usable when it answers: it connects, and on a Telnet port takes the
+// COM-port options, within the 3 s limit.
 PortDiagnosis DiagnosePort(const QString& device, bool tryOpen = true);
+
+// How a network port answered an attempt to open it, in a word or two.
+QString NetworkAnswerText(NetworkLine::OpenResult result);
 
 // A driver that opens one device whatever port name it is asked for, so that a SerialPort
 // (which knows only COM1 to COM8) can talk over a device given by path.

@@ -1,16 +1,25 @@
-// rivanctl as a user runs it: a process against rivan-sim units on pseudo-terminals.
+// rivanctl as a user runs it: a process against rivan-sim units on pseudo-terminals, and on
+// the network behind a socat bridge on 127.0.0.1.
+#include "support/bridgeprocess.h"
 #include "support/simprocess.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -113,9 +122,63 @@ protected:
         return path;
     }
 
+    // A rivan-sim on its pseudo-terminal behind socat: "tcp://127.0.0.1:PORT".
+    QString NetworkUnit() {
+        sims.push_back(std::make_unique<SimProcess>());
+        bridges.push_back(std::make_unique<BridgeProcess>());
+        std::string error;
+        if (!sims.back()->Start(RIVAN_SIM_PATH, {}, error) ||
+            !bridges.back()->StartRawTcp(sims.back()->DevicePath(), error)) {
+            ADD_FAILURE() << error;
+            return {};
+        }
+        return QStringLiteral("tcp://127.0.0.1:%1").arg(bridges.back()->Port());
+    }
+
     QTemporaryDir home;
     QString ports[9];
     std::vector<std::unique_ptr<SimProcess>> sims;
+    std::vector<std::unique_ptr<BridgeProcess>> bridges;
+};
+
+// A port on 127.0.0.1 that takes connections (the kernel completes them) and then never says
+// a word: a Telnet client waits in vain for the server's answer.
+class SilentListener {
+public:
+    SilentListener() {
+        socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (socket_ < 0 || ::bind(socket_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+            ::listen(socket_, 8) != 0 ||
+            ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+            return;
+        port_ = ntohs(address.sin_port);
+    }
+    ~SilentListener() {
+        if (socket_ >= 0)
+            ::close(socket_);
+    }
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    int Port() const { return port_; }
+
+private:
+    int socket_ = -1;
+    int port_ = 0;
+};
+
+class RivanctlOverTheNetwork : public RivanctlEndToEnd {
+protected:
+    void SetUp() override {
+        RivanctlEndToEnd::SetUp();
+        if (IsSkipped())
+            return;
+        if (!ProgramAvailable("socat"))
+            GTEST_SKIP() << "socat is not installed";
+    }
 };
 
 TEST_F(RivanctlEndToEnd, ReceiveFindsTheUnitAndWritesItsProFile) {
@@ -273,6 +336,85 @@ TEST_F(RivanctlEndToEnd, NoUnitAnywhereExits3AndBadArgumentsExit2) {
         EXPECT_EQ(run.Exit, 2) << arguments.join(' ').toStdString();
         EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
     }
+}
+
+TEST_F(RivanctlOverTheNetwork, PortsTellWhetherEachNetworkPortAnswers) {
+    ports[1] = NetworkUnit();
+    const int refused = FreeLocalPort();
+    ports[2] = QStringLiteral("tcp://127.0.0.1:%1").arg(refused);
+    const SilentListener silent;
+    ASSERT_NE(silent.Port(), 0);
+    ports[3] = QStringLiteral("rfc2217://127.0.0.1:%1").arg(silent.Port());
+    Unit(4);
+    const std::string answering = ports[1].toStdString();
+
+    const CtlRun words = Ctl({"ports"});
+    ASSERT_EQ(words.Exit, 0) << words.Err;
+    EXPECT_THAT(words.Out, HasSubstr("COM1  " + answering + "  answers\n"));
+    EXPECT_THAT(words.Out,
+                HasSubstr("COM2  tcp://127.0.0.1:" + std::to_string(refused) + "  refused\n"));
+    EXPECT_THAT(words.Out, HasSubstr("COM3  rfc2217://127.0.0.1:" + std::to_string(silent.Port()) +
+                                     "  no answer\n"));
+    // A local device is listed as before.
+    EXPECT_THAT(words.Out, HasSubstr("COM4  " + ports[4].toStdString()));
+    EXPECT_THAT(words.Out, HasSubstr("COM5  " + ports[5].toStdString() + "  missing\n"));
+
+    const CtlRun json = Ctl({"ports", "--json"});
+    ASSERT_EQ(json.Exit, 0) << json.Err;
+    const QJsonArray listed =
+        QJsonDocument::fromJson(QByteArray::fromStdString(json.Out)).object()["ports"].toArray();
+    ASSERT_EQ(listed.size(), 8);
+    struct Row {
+        int Index;
+        bool Network;
+        QString Address;
+        QString Answer;
+        bool Usable;
+    };
+    const Row rows[] = {
+        {0, true, ports[1], "answers", true},
+        {1, true, ports[2], "refused", false},
+        {2, true, ports[3], "no answer", false},
+        {3, false, "", "", true},
+        {4, false, "", "", false},
+    };
+    for (const Row& row : rows) {
+        const QJsonObject port = listed[row.Index].toObject();
+        SCOPED_TRACE(port["port"].toString().toStdString());
+        EXPECT_EQ(port["port"].toString(), QStringLiteral("COM%1").arg(row.Index + 1));
+        EXPECT_EQ(port["device"].toString(), ports[row.Index + 1]);
+        EXPECT_EQ(port["network"].toBool(), row.Network);
+        EXPECT_EQ(port["address"].toString(), row.Address);
+        EXPECT_EQ(port["answer"].toString(), row.Answer);
+        EXPECT_EQ(port["usable"].toBool(), row.Usable);
+    }
+}
+
+TEST_F(RivanctlOverTheNetwork, CommandsReachAUnitByPortAndByDevice) {
+    ports[2] = NetworkUnit();
+    const CtlRun detect = Ctl({"detect"});
+    ASSERT_EQ(detect.Exit, 0) << detect.Err;
+    // Detection's log names the address once; the port keeps its name.
+    EXPECT_THAT(detect.Out, HasSubstr("COM2 (" + ports[2].toStdString() + ") -> RIVAN ver1.05"));
+    EXPECT_THAT(detect.Out, HasSubstr("found RIVAN on COM2"));
+
+    const CtlRun byPort = Ctl({"receive", "--port", "COM2", "-o", Path("com2.pro")});
+    ASSERT_EQ(byPort.Exit, 0) << byPort.Err;
+    EXPECT_EQ(DataLines(Path("com2.pro")), SimDataLines);
+
+    // A send backs up under the host and port, then writes and reads back.
+    const CtlRun send = Ctl({"send", "--device", ports[2], EditedFile()});
+    ASSERT_EQ(send.Exit, 0) << send.Err << send.Out;
+    EXPECT_THAT(send.Out, HasSubstr("verified: 7 blocks match"));
+    const QStringList backups = QDir(DataHome() + "/Qelvar/RIVAN/backups")
+                                    .entryList({"RIVAN-127.0.0.1_*-*.PRO"}, QDir::Files);
+    ASSERT_EQ(backups.size(), 1);
+    EXPECT_EQ(DataLines(DataHome() + "/Qelvar/RIVAN/backups/" + backups.front()), SimDataLines);
+
+    const CtlRun refused =
+        Ctl({"detect", "--device", QStringLiteral("tcp://127.0.0.1:%1").arg(FreeLocalPort())});
+    EXPECT_EQ(refused.Exit, 3);
+    EXPECT_THAT(refused.Out + refused.Err, HasSubstr("cannot be opened: refused"));
 }
 
 TEST_F(RivanctlEndToEnd, HelpListsEveryCommandOptionAndExitCode) {

@@ -40,11 +40,13 @@ PortHandle NetworkPortDriver::Open(std::string_view portName) {
     const std::optional<NetworkAddress> address = ParseNetworkAddress(PortDevicePath(portName));
     if (!address) {
         lastOpenFailure_ = OpenFailure::Missing;
+        lastOpenResult_ = NetworkLine::OpenResult::NotFound;
         return InvalidPortHandle;
     }
     auto port = std::make_unique<Port>();
     const NetworkLine::OpenResult result = port->Line.Open(*address);
     lastOpenFailure_ = OpenFailureOf(result);
+    lastOpenResult_ = result;
     if (result != NetworkLine::OpenResult::Opened)
         return InvalidPortHandle;
     const PortHandle handle = nextHandle_++;

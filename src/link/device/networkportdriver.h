@@ -1,6 +1,7 @@
 // Serial ports on the network behind the PortDriver interface, on Qt Network.
 #pragma once
 
+#include "link/device/networkline.h"
 #include "link/portdriver.h"
 
 #include <map>
@@ -18,6 +19,8 @@ public:
 
     PortHandle Open(std::string_view portName) override;
     OpenFailure LastOpenFailure() const override { return lastOpenFailure_; }
+    // Why the last Open failed, in the network's own terms (refused, no answer, ...).
+    NetworkLine::OpenResult LastOpenResult() const { return lastOpenResult_; }
     bool Purge(PortHandle port, PurgeQueue queue) override;
     bool GetLineSettings(PortHandle port, LineSettings& settings) override;
     bool SetLineSettings(PortHandle port, const LineSettings& settings) override;
@@ -34,4 +37,5 @@ private:
     std::map<PortHandle, std::unique_ptr<Port>> ports_;
     PortHandle nextHandle_ = 1;
     OpenFailure lastOpenFailure_ = OpenFailure::None;
+    NetworkLine::OpenResult lastOpenResult_ = NetworkLine::OpenResult::Opened;
 };

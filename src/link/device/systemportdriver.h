@@ -18,6 +18,8 @@ public:
 
     PortHandle Open(std::string_view portName) override;
     OpenFailure LastOpenFailure() const override { return lastOpenFailure_; }
+    // Why the last Open of a network port failed.
+    NetworkLine::OpenResult LastNetworkResult() const { return network_.LastOpenResult(); }
     bool Purge(PortHandle port, PurgeQueue queue) override;
     bool GetLineSettings(PortHandle port, LineSettings& settings) override;
     bool SetLineSettings(PortHandle port, const LineSettings& settings) override;
