@@ -10,6 +10,7 @@
 #include "tools/about/aboutbox.h"
 #include "tools/editor/scratchpad.h"
 #include "tools/terminal/terminalrunner.h"
+#include "ui/captions.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -41,8 +42,6 @@ const QString NoPortText = QStringLiteral("Port?");
 constexpr std::array<int, TMainForm::PanelCount> PanelWidths = {270, 150, 50};
 
 const QString SaveQuestionCaption = QStringLiteral("RIVAN Editor");
-const QString SaveQuestion = QStringLiteral("The current file has been modified. Save changes?");
-const QString ErrorCaption = QStringLiteral("RIVAN error");
 const QString SaveFailedText = QStringLiteral("Unable to save the file");
 const QString SendFailedText = QStringLiteral("Unable to send data");
 const QString ReceiveFailedText = QStringLiteral("Unable to receive data");
@@ -325,8 +324,8 @@ bool TMainForm::FormCloseQuery() {
 bool TMainForm::QuerySaveChanges() {
     if (!DocumentPresent || !Modified)
         return true;
-    switch (prompts_.Message(SaveQuestionCaption, SaveQuestion, Prompts::Icon::Warning,
-                             Prompts::Buttons::YesNoCancel)) {
+    switch (prompts_.Message(SaveQuestionCaption, Captions::SaveChangesQuestion,
+                             Prompts::Icon::Warning, Prompts::Buttons::YesNoCancel)) {
     case Prompts::Answer::Yes:
         FileSaveExecute();
         return !Modified;
@@ -389,7 +388,7 @@ bool TMainForm::WriteProfile(const QString& name) {
     if (WriteTextLines(name, ScriptLines).Ok)
         return true;
     Modified = true;
-    prompts_.Notify(ErrorCaption, SaveFailedText, Prompts::Icon::Error);
+    prompts_.Notify(Captions::Error, SaveFailedText, Prompts::Icon::Error);
     return false;
 }
 
@@ -493,7 +492,7 @@ void TMainForm::SendDataExecute() {
         log_.AppendLine(SendNoUnitLine);
         break;
     case SendOutcome::Error:
-        prompts_.Notify(ErrorCaption, SendFailedText, Prompts::Icon::Error);
+        prompts_.Notify(Captions::Error, SendFailedText, Prompts::Icon::Error);
         break;
     case SendOutcome::Sent:
     case SendOutcome::LineFailed:
@@ -542,7 +541,7 @@ void TMainForm::ReceiveIntoNewDocument() {
         prompts_.Notify(WarningCaption, ReceiveIncompleteText, Prompts::Icon::Warning);
         break;
     case ReceiveOutcome::Error:
-        prompts_.Notify(ErrorCaption, ReceiveFailedText, Prompts::Icon::Error);
+        prompts_.Notify(Captions::Error, ReceiveFailedText, Prompts::Icon::Error);
         break;
     }
     UpdateActions();

@@ -4,7 +4,9 @@
 #include "dialogs/dialogframe.h"
 #include "link/protocol.h"
 #include "profile/hexfields.h"
+#include "ui/captions.h"
 #include "ui/prompts.h"
+#include "ui/windowplacement.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -27,7 +29,6 @@ constexpr int TimerInterval = 1000; // ms
 const QColor Silver(0xC0, 0xC0, 0xC0);
 // What the frequency edits hold before the first run: a frequency as the unit writes it.
 const QString FrequencyPattern = QStringLiteral("650.00MHz");
-const QString ErrorCaption = QStringLiteral("RIVAN error");
 const QString ControlFailedText = QStringLiteral("Unable to control equipment");
 
 QString ControlName(const char* kind, int number) {
@@ -230,5 +231,5 @@ void TMonitorDlg::ShowReadings() {
 }
 
 void TMonitorDlg::ReportFailure() {
-    prompts_.Notify(ErrorCaption, ControlFailedText, Prompts::Icon::Error);
+    prompts_.Notify(Captions::Error, ControlFailedText, Prompts::Icon::Error);
 }

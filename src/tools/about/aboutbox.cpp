@@ -3,6 +3,7 @@
 
 #include "profile/programidentity.h"
 #include "tools/about/versioninfo.h"
+#include "ui/windowplacement.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
 
@@ -149,12 +149,7 @@ void TAboutBox::FormShow() {
 }
 
 void TAboutBox::CentreOnScreen() {
-    const QScreen* screen = this->screen();
-    if (screen == nullptr)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    ::CentreOnScreen(*this);
 }
 
 void TAboutBox::showEvent(QShowEvent* event) {

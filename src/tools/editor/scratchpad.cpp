@@ -3,6 +3,7 @@
 
 #include "tools/editor/finddlg.h"
 #include "tools/editor/printpagination.h"
+#include "ui/captions.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -22,8 +23,6 @@ namespace {
 
 const QString Caption = QStringLiteral("Tools Editor");
 const QString CaptionFileSeparator = QStringLiteral("  -  ");
-const QString ModifiedQuestion =
-    QStringLiteral("The current file has been modified. Save changes?");
 const QString ReadFailure = QStringLiteral("Unable to edit: the file is too long");
 const QString NotFound = QStringLiteral("Text not found");
 const QString FindFailure = QStringLiteral("Error at finding text");
@@ -266,7 +265,7 @@ bool TScratchPad::IsModified() const {
 bool TScratchPad::QueryModified() {
     if (!IsModified())
         return true;
-    switch (prompts_.Message(Caption, ModifiedQuestion, Prompts::Icon::Warning,
+    switch (prompts_.Message(Caption, Captions::SaveChangesQuestion, Prompts::Icon::Warning,
                              Prompts::Buttons::YesNoCancel)) {
     case Prompts::Answer::Yes:
         // Going on after a save that did not take place would throw the text away.
