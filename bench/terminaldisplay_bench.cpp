@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,9 @@ public:
     void SetDtr(bool) override {}
     void SetRts(bool) override {}
     int Write(std::uint8_t) override { return 0; }
+    // The benchmark hands the terminal its bytes itself.
+    int ReadAvailable(std::vector<std::uint8_t>&, std::size_t) override { return 0; }
+    void SetReadyNotice(std::function<void()>) override {}
     void Close() override { open_ = false; }
     bool IsOpen() const override { return open_; }
 

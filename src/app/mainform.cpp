@@ -2,10 +2,12 @@
 #include "app/mainform.h"
 
 #include "app/imagelist.h"
-#include "app/textfile.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
 #include "dialogs/monitordlg.h"
+#include "files/backupfiles.h"
+#include "files/codepage.h"
+#include "files/textfile.h"
 #include "profile/programidentity.h"
 #include "tools/about/aboutbox.h"
 #include "tools/editor/scratchpad.h"
@@ -82,6 +84,7 @@ QString FolderOf(const QString& name) {
     return QDir::toNativeSeparators(QFileInfo(name).path());
 }
 
+// Error texts travel as the system's 8-bit text, as the standard error report reads them.
 std::string Local8Bit(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
@@ -155,6 +158,14 @@ void TMainForm::CreateActions() {
          ImageList::UnitUnknown, &TMainForm::ToolsDetectExecute},
         {&TMainForm::HelpAbout, "HelpAbout", "&About", "Show application info", ImageList::About,
          &TMainForm::HelpAboutExecute},
+        {&TMainForm::SendVerify, "SendVerify", "Send and &verify...",
+         "Back up the unit, send, and read back", ImageList::SendVerify,
+         &TMainForm::SendVerifyExecute},
+        {&TMainForm::CompareUnit, "CompareUnit", "&Compare with unit...",
+         "Show what differs between the document and the unit", ImageList::Compare,
+         &TMainForm::CompareUnitExecute},
+        {&TMainForm::ToolsBackups, "ToolsBackups", "&Backups...",
+         "Open or restore a backup of a unit", ImageList::Backups, &TMainForm::ToolsBackupsExecute},
     };
     for (const ActionRow& row : rows) {
         auto* action =
@@ -180,7 +191,7 @@ void TMainForm::CreateMenu() {
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
     edit->addActions({EditPoint, EditConfig, EditMessage});
     QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
-    tools->addActions({SendData, ReceiveData});
+    tools->addActions({SendData, ReceiveData, SendVerify, CompareUnit, ToolsBackups});
     tools->addSeparator();
     tools->addActions({ToolsEditor, ToolsTerm, ToolsMonitor});
     tools->addSeparator();
@@ -227,7 +238,7 @@ void TMainForm::CreateToolBar() {
         AddOwnButton(ToolsDetect, QStringLiteral("ToolButDetect"), ToolsDetect->toolTip());
     detectImage_ = ImageList::UnitUnknown;
     AddOwnButton(ToolsMonitor, QStringLiteral("ToolButMonitor"), MonitorButtonHint);
-    ToolBar1->addActions({SendData, ReceiveData});
+    ToolBar1->addActions({SendData, SendVerify, CompareUnit, ReceiveData});
     ToolBar1->addSeparator();
     ToolBar1->addActions({ToolsEditor, ToolsTerm});
     ToolBar1->addSeparator();
@@ -313,7 +324,7 @@ bool TMainForm::FormCloseQuery() {
     ScriptLineList lines;
     lines.reserve(static_cast<std::size_t>(log_.Lines().size()));
     for (const QString& logLine : log_.Lines())
-        lines.push_back(Local8Bit(logLine));
+        lines.push_back(ToCodePage(logLine));
     const TextFileResult written = WriteTextLines(LogFileName, lines);
     if (!written.Ok)
         throw std::runtime_error(Local8Bit(written.Error));
@@ -376,6 +387,9 @@ void TMainForm::UpdateActions() {
     set(ToolsMonitor, MonitorAllowed, false);
     set(ToolsDetect, true, false);
     set(HelpAbout, true, true);
+    set(SendVerify, ProfileInUse, false);
+    set(CompareUnit, ProfileInUse, false);
+    set(ToolsBackups, true, false);
 }
 
 void TMainForm::SetFileName(const QString& name) {
@@ -384,7 +398,7 @@ void TMainForm::SetFileName(const QString& name) {
 }
 
 bool TMainForm::WriteProfile(const QString& name) {
-    CurrentProfile.WriteScript(ScriptLines, Local8Bit(name), Local8Bit(ActivityLog::Now()));
+    CurrentProfile.WriteScript(ScriptLines, ToCodePage(name), ToCodePage(ActivityLog::Now()));
     if (WriteTextLines(name, ScriptLines).Ok)
         return true;
     Modified = true;
@@ -417,15 +431,18 @@ void TMainForm::FileOpenExecute() {
         return;
     const std::optional<QString> chosen =
         prompts_.OpenFileName({OpenProTitle, OpenProFilter, ProSuffix, {}, {}});
-    if (!chosen)
-        return;
+    if (chosen)
+        OpenDocument(*chosen);
+}
+
+void TMainForm::OpenDocument(const QString& path) {
     // Read into a list of its own first, so that a file that cannot be read changes nothing.
     ScriptLineList lines;
-    const TextFileResult read = ReadTextLines(*chosen, lines);
+    const TextFileResult read = ReadTextLines(path, lines);
     if (!read.Ok)
         throw std::runtime_error(Local8Bit(read.Error));
     ScriptLines = std::move(lines);
-    SetFileName(*chosen);
+    SetFileName(path);
     DocumentPresent = true;
     Modified = false;
     CurrentProfile.ReadScript();
@@ -434,7 +451,7 @@ void TMainForm::FileOpenExecute() {
     log_.AppendLine(QStringLiteral("open file ") + FileName);
     const std::size_t shown = std::min<std::size_t>(ScriptLines.size(), OpenedLinesLogged);
     for (std::size_t i = 0; i < shown; ++i)
-        log_.AppendLine(QString::fromLocal8Bit(ScriptLines[i]));
+        log_.AppendLine(FromCodePage(ScriptLines[i]));
 }
 
 void TMainForm::FileSaveExecute() {
@@ -480,9 +497,10 @@ void TMainForm::SendDataExecute() {
     log_.AppendStamped(QStringLiteral("Tools: send data started at "));
     // What goes to the unit is the profile as it stands now, not the lines of a file; the
     // document takes the new lines once the unit was found.
-    const std::string scriptName = Local8Bit(FileName);
+    const std::string scriptName = ToCodePage(FileName);
     ScriptLineList script;
-    EquipmentProfile(CurrentProfile).WriteScript(script, scriptName, Local8Bit(ActivityLog::Now()));
+    EquipmentProfile(CurrentProfile)
+        .WriteScript(script, scriptName, ToCodePage(ActivityLog::Now()));
     const SendOutcome outcome = link_.SendProfile(script, scriptName, *this);
     if (outcome != SendOutcome::NoUnit)
         ScriptLines = std::move(script);
@@ -517,7 +535,7 @@ void TMainForm::ReceiveIntoNewDocument() {
     CurrentProfile.SetDefaults();
     UpdateActions();
 
-    const std::string now = Local8Bit(ActivityLog::Now());
+    const std::string now = ToCodePage(ActivityLog::Now());
     const ReceivedProfile received = link_.ReceiveProfile(*this);
     const ReceiveOutcome outcome = received.Outcome;
     ProfileInUse = outcome != ReceiveOutcome::NoUnit;
@@ -526,7 +544,7 @@ void TMainForm::ReceiveIntoNewDocument() {
         received.ApplyTo(CurrentProfile);
     }
     if (outcome == ReceiveOutcome::Complete)
-        CurrentProfile.WriteScript(ScriptLines, Local8Bit(UntitledName), now);
+        CurrentProfile.WriteScript(ScriptLines, ToCodePage(UntitledName), now);
     switch (outcome) {
     case ReceiveOutcome::NoUnit:
         prompts_.Beep();
@@ -586,8 +604,72 @@ void TMainForm::ToolsDetectExecute() {
     link_.Detect(*this);
 }
 
+OfferedSettings TMainForm::DocumentOffer() {
+    CurrentProfile.WriteScript(ScriptLines, Local8Bit(FileName), Local8Bit(ActivityLog::Now()));
+    return {&CurrentProfile, &ScriptLines, Local8Bit(FileName), QStringLiteral("Document"),
+            QStringLiteral("The document and the unit hold the same settings.")};
+}
+
+void TMainForm::SendVerifyExecute() {
+    CommandGuard guard(*this, SendVerify, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: send and verify started at "));
+    SafeSend(link_, *this, prompts_, UserBackupFolder()).SendAndVerify(DocumentOffer());
+    log_.AppendStamped(QStringLiteral("Tools: send and verify exit at "));
+}
+
+void TMainForm::CompareUnitExecute() {
+    CommandGuard guard(*this, CompareUnit, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: compare with unit started at "));
+    SafeSend(link_, *this, prompts_, UserBackupFolder()).Compare(DocumentOffer());
+    log_.AppendStamped(QStringLiteral("Tools: compare with unit exit at "));
+}
+
+void TMainForm::ToolsBackupsExecute() {
+    const QString folder = UserBackupFolder();
+    QList<Prompts::BackupItem> items;
+    for (const BackupEntry& backup : ListBackups(folder))
+        items.append({backup.Path, backup.Taken.toString(QStringLiteral("yyyy-MM-dd  HH:mm:ss")),
+                      backup.Model, backup.PortName});
+    std::optional<Prompts::BackupChoice> choice;
+    {
+        const CommandGuard listing(*this, ToolsBackups, CommandKind::Tool);
+        choice = prompts_.ChooseBackup(folder, items);
+    }
+    if (!choice)
+        return;
+    switch (choice->Action) {
+    case Prompts::BackupAction::Open:
+        if (QuerySaveChanges())
+            OpenDocument(choice->Path);
+        break;
+    case Prompts::BackupAction::Restore:
+        RestoreBackup(choice->Path);
+        break;
+    }
+}
+
+void TMainForm::RestoreBackup(const QString& path) {
+    CommandGuard guard(*this, ToolsBackups, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: restore to unit started at "));
+    log_.AppendLine(QStringLiteral("backup file ") + QDir::toNativeSeparators(path));
+    ScriptLineList fileLines;
+    const TextFileResult read = ReadTextLines(path, fileLines);
+    if (!read.Ok)
+        throw std::runtime_error(Local8Bit(read.Error));
+    // What goes to the unit is the profile the file makes, written out again, as Send
+    // does after Open.
+    EquipmentProfile backup(fileLines);
+    backup.ReadScript();
+    ScriptLineList script;
+    backup.WriteScript(script, Local8Bit(path), Local8Bit(ActivityLog::Now()));
+    SafeSend(link_, *this, prompts_, UserBackupFolder())
+        .SendAndVerify({&backup, &script, Local8Bit(path), QStringLiteral("Backup"),
+                        QStringLiteral("The backup and the unit hold the same settings.")});
+    log_.AppendStamped(QStringLiteral("Tools: restore to unit exit at "));
+}
+
 void TMainForm::AppendLine(const std::string& line) {
-    log_.AppendLine(QString::fromLocal8Bit(line));
+    log_.AppendLine(FromCodePage(line));
 }
 
 void TMainForm::ProcessPendingEvents() {
@@ -609,8 +691,8 @@ void TMainForm::ModelRecognised(std::uint32_t row) {
 }
 
 void TMainForm::EquipmentDetected(const std::string& modelName, const std::string& portName) {
-    SetPanelText(EquipmentPanel, QString::fromLocal8Bit(modelName));
-    SetPanelText(PortPanel, QString::fromLocal8Bit(portName));
+    SetPanelText(EquipmentPanel, FromCodePage(modelName));
+    SetPanelText(PortPanel, FromCodePage(portName));
 }
 
 void TMainForm::HelpAboutExecute() {

@@ -4,6 +4,7 @@
 
 #include "dialogs/dialogframe.h"
 #include "dialogs/stepspinbox.h"
+#include "files/codepage.h"
 #include "profile/equipmentprofile.h"
 
 #include <QFont>
@@ -74,12 +75,12 @@ QIcon KeyPicture() {
 }
 
 QString FromProfile(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return FromCodePage(text);
 }
 
-// The unit's display takes single bytes; characters beyond Latin-1 become '?'.
+// The unit's display takes single bytes; characters its code page lacks become '?'.
 std::string ToProfile(const QString& text) {
-    return text.toLatin1().toStdString();
+    return ToCodePage(text);
 }
 
 } // namespace

@@ -1,9 +1,8 @@
 // Detection, sending and receiving over the link to the unit.
 #include "link/equipmentlink.h"
 
-#include "link/exchangebuffer.h"
 #include "link/protocol.h"
-#include "profile/memorycommands.h"
+#include "link/unittransfer.h"
 #include "profile/memorymap.h"
 
 #include <cassert>
@@ -98,28 +97,14 @@ void EquipmentLink::Detect(LinkEvents& events) {
 
 bool EquipmentLink::IdentifyEquipment(LinkEvents& events) {
     assert(port_ && "identification needs an open port");
-    ExchangeBuffer buffer{};
-    PutText(buffer, Protocol::NameQuery);
-    if (!port_->Query(buffer, ReplyCapacity) || TextOf(buffer).empty())
-        return false;
-    const std::optional<std::string> name = Protocol::ReadModelName(TextOf(buffer));
-    if (!name)
-        return false;
-    const std::uint32_t row = FindModelRow(*name);
-
-    // A failed version query, or a reply without a number, leaves version 0.
-    float version = 0.0f;
-    PutText(buffer, Protocol::VersionQuery);
-    if (port_->Query(buffer, ReplyCapacity) && !TextOf(buffer).empty())
-        version = Protocol::ReadVersion(TextOf(buffer)).value_or(0.0f);
-
+    const std::optional<UnitIdentity> identity = IdentifyUnit(*port_);
     // A name outside the table is no unit of ours: nothing is sent to it by accident.
-    if (row == UnknownModelRow)
+    if (!identity || identity->ModelRow == UnknownModelRow)
         return false;
-    modelIndex_ = row;
-    modelName_ = *name;
-    firmwareVersion_ = version;
-    events.ModelRecognised(row);
+    modelIndex_ = identity->ModelRow;
+    modelName_ = identity->ModelName;
+    firmwareVersion_ = identity->FirmwareVersion;
+    events.ModelRecognised(identity->ModelRow);
     return true;
 }
 
@@ -145,18 +130,11 @@ void EquipmentLink::CloseLink() {
 }
 
 bool EquipmentLink::ExecuteScriptLine(std::string_view line) {
-    const ScriptLineClass parsed = ParseScriptLine(line);
-    switch (parsed.Kind) {
-    case ScriptLineKind::Ignored:
-        return true;
-    case ScriptLineKind::Malformed:
-        return false;
-    case ScriptLineKind::DataLine:
-        break;
-    }
-    assert(port_ && "a data line needs an open port");
-    ++sentLineCount_;
-    return port_->SendCommand(parsed.Token);
+    assert((port_ || ParseScriptLine(line).Kind != ScriptLineKind::DataLine) &&
+           "a data line needs an open port");
+    if (!port_)
+        return ParseScriptLine(line).Kind == ScriptLineKind::Ignored;
+    return ::ExecuteScriptLine(*port_, line, sentLineCount_);
 }
 
 SendOutcome EquipmentLink::SendProfile(const ScriptLineList& script, const std::string& scriptName,
@@ -217,20 +195,13 @@ ReceivedProfile EquipmentLink::ReceiveProfile(LinkEvents& events) {
 bool EquipmentLink::ReadBlock(std::uint16_t address, int length, std::vector<ReceivedBlock>& blocks,
                               LinkEvents& events) {
     assert(port_ && "reading a block needs an open port");
-    ExchangeBuffer buffer{};
-    PutText(buffer, MemoryCommands::Read(address, length));
-    const bool answered = port_->Query(buffer, ReplyCapacity);
-    // The log shows what the exchange left: the reply, or the command when it failed.
-    const std::string_view text = TextOf(buffer);
-    events.AppendLine(std::string(text));
-    if (!answered || text.empty())
-        return false;
-    // A reply too short to hold data brings nothing; the read still counts as done.
-    const std::string_view data = text.size() > Protocol::BlockReplyHeaderLength
-                                      ? text.substr(Protocol::BlockReplyHeaderLength)
-                                      : std::string_view{};
-    blocks.push_back({address, std::string(data)});
-    return true;
+    std::string data;
+    std::string logged;
+    const bool answered = ::ReadBlock(*port_, address, length, data, logged);
+    events.AppendLine(logged);
+    if (answered)
+        blocks.push_back({address, std::move(data)});
+    return answered;
 }
 
 bool EquipmentLink::ReadConfigurationBlock(std::vector<ReceivedBlock>& blocks, LinkEvents& events) {

@@ -52,25 +52,28 @@ constexpr std::uint16_t PointAddress(int point) {
 enum class BlockKind { Message, Point, Configuration };
 
 // One block of the map: what it holds, which one (message slot or point; 0 for the
-// configuration), and the data digits a write or a read reply of it carries.
+// configuration), the data digits a write or a read reply of it carries, and the bytes a
+// read of it asks for.
 struct Block {
     BlockKind Kind = BlockKind::Configuration;
     int Index = 0;
     int DataDigits = 0;
+    int ReadLength = 0;
 };
 
 // The block that starts at `address`; nothing for an address where no block starts.
 constexpr std::optional<Block> LocateBlock(std::uint16_t address) {
     if (address == ConfigurationAddress) {
-        return Block{BlockKind::Configuration, 0, ConfigurationDataDigits};
+        return Block{BlockKind::Configuration, 0, ConfigurationDataDigits, ConfigurationReadLength};
     }
     if (address < MessageEnd && (address - MessageBase) % MessageStride == 0) {
-        return Block{BlockKind::Message, (address - MessageBase) / MessageStride,
-                     MessageDataDigits};
+        return Block{BlockKind::Message, (address - MessageBase) / MessageStride, MessageDataDigits,
+                     MessageReadLength};
     }
     if (address >= PointBase && address < PointAddress(PointCount) &&
         (address - PointBase) % PointStride == 0) {
-        return Block{BlockKind::Point, (address - PointBase) / PointStride, PointDataDigits};
+        return Block{BlockKind::Point, (address - PointBase) / PointStride, PointDataDigits,
+                     PointReadLength};
     }
     return std::nullopt;
 }
