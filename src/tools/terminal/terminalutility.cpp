@@ -122,6 +122,9 @@ bool TerminalUtility::RetryPort() {
     // that lost the port is logged, these are not.
     if (port_.Open(PortDevicePath(portName_)) != 0)
         return false;
+    // The port back is the last port operation, and it succeeded: the failure that lost the
+    // port no longer keeps the settings from being saved, a report before it still does.
+    errorReported_ = errorReportedBeforeLoss_;
     SetUpPort();
     lastOperationSucceeded_ = true;
     state_ = State::Connected;
@@ -251,6 +254,7 @@ void TerminalUtility::ServeReadFailure(int errorNumber) {
     // A read that fails keeps failing (an adapter pulled, the other side hung up), so the
     // port is closed and opened again until the device is back. The failure is logged
     // once, as the end of a connection logs it.
+    errorReportedBeforeLoss_ = errorReported_;
     ReportError(StepProcessIo, errorNumber);
     lastOperationSucceeded_ = true;
     ClosePort();

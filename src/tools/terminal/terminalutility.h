@@ -55,7 +55,8 @@ public:
     TerminalUtility(Console& console, TerminalPort& port, TerminalSettingsStore& settings,
                     LogTarget log, Notice notice, std::optional<std::string> detectedPort,
                     TerminalClock& clock = SystemClock::Instance());
-    // Saves the settings unless an error was reported during the run.
+    // Saves the settings unless an error was reported during the run; the failure that lost
+    // the port counts only while the terminal waits for it.
     ~TerminalUtility();
     TerminalUtility(const TerminalUtility&) = delete;
     TerminalUtility& operator=(const TerminalUtility&) = delete;
@@ -144,6 +145,8 @@ private:
     TerminalModes modes_;
     bool helpShown_ = false;
     bool errorReported_ = false;
+    // Whether an error was reported before the port was lost; a port back restores it.
+    bool errorReportedBeforeLoss_ = false;
     bool lastOperationSucceeded_ = true;
     int lastErrorNumber_ = 0;
     std::deque<Burst> received_;

@@ -769,6 +769,45 @@ TEST_F(TerminalUtilityTest, AltQWhileThePortIsLostEndsTheRun) {
     EXPECT_EQ(log, (std::vector<std::string>{"In ProcessIO -> Error number: 5"}));
 }
 
+TEST_F(TerminalUtilityTest, ARunWhosePortCameBackSavesItsSettingsOneStillWaitingDoesNot) {
+    struct Case {
+        const char* Name;
+        bool EarlierReport; // a line-setting failure at the start of the run
+        bool PortBack;
+        int ReopenSettingsError;
+        bool Saved;
+    };
+    const Case cases[] = {
+        {"port back", false, true, 0, true},
+        {"still waiting at the end", false, false, 0, false},
+        {"report before the loss", true, true, 0, false},
+        {"port back with a line-setting failure", false, true, 22, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        log.clear();
+        StoreKey("COM1", false, false, false);
+        store.Values["bTime"] = false;
+        port.WriteSettingsError = c.EarlierReport ? 22 : 0;
+        Start();
+        port.WriteSettingsError = c.ReopenSettingsError;
+        Alt('x');
+        Alt('t');
+        utility->QueueReadFailure(5);
+        ASSERT_TRUE(utility->ServePending());
+        ASSERT_TRUE(utility->WaitingForPort());
+        if (c.PortBack) {
+            ASSERT_TRUE(utility->RetryPort());
+        }
+        Alt('q');
+        EXPECT_EQ(log.back(), c.ReopenSettingsError ? "In SetCommState -> Error number: 22"
+                                                    : "In ProcessIO -> Error number: 5");
+        Destroy();
+        EXPECT_EQ(store.Values["bHex"], MemorySettingsStore::Value(c.Saved));
+        EXPECT_EQ(store.Values["bTime"], MemorySettingsStore::Value(c.Saved));
+    }
+}
+
 TEST_F(TerminalUtilityTest, APortLostAndBackIsNotedInTheSessionLog) {
     SessionLogFolder folder;
     Start();
