@@ -23,6 +23,7 @@ constexpr std::string_view ReceivedLine = "received data from remote equipment";
 constexpr std::string_view LoadingConfigurationLine = "loading configuration data...";
 constexpr std::string_view LoadingPointsLine = "loading identification points data...";
 constexpr std::string_view LoadingMessagesLine = "loading text messages data...";
+constexpr std::string_view StoppedLine = "stopped: the program is ending";
 
 std::string IdentificationLine(std::string_view portName, const std::string& modelName,
                                float version) {
@@ -68,6 +69,8 @@ void EquipmentLink::Detect(LinkEvents& events) {
     events.DetectionStarted();
 
     for (int index = 0; index < SerialPort::PortCount; ++index) {
+        if (Stopping(events))
+            break;
         port_->SelectPort(index);
         const std::string portName(port_->PortName());
         if (!port_->Open()) {
@@ -124,6 +127,13 @@ bool EquipmentLink::OpenLink(LinkEvents& events) {
     return true;
 }
 
+bool EquipmentLink::Stopping(LinkEvents& events) {
+    if (!stop_->Requested())
+        return false;
+    events.AppendLine(std::string(StoppedLine));
+    return true;
+}
+
 void EquipmentLink::CloseLink() {
     if (!port_)
         return;
@@ -142,9 +152,11 @@ bool EquipmentLink::ExecuteScriptLine(std::string_view line) {
 SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
                                        const std::string& fileName, const std::string& now,
                                        LinkEvents& events) {
+    if (stop_->Requested())
+        return SendOutcome::Stopped;
     // No unit: the window reports it, with a beep first.
     if (!OpenLink(events))
-        return SendOutcome::NoUnit;
+        return stop_->Requested() ? SendOutcome::Stopped : SendOutcome::NoUnit;
 
     SendOutcome outcome = SendOutcome::Sent;
     try {
@@ -153,6 +165,10 @@ SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList
         sentLineCount_ = 0;
         const std::size_t total = scriptLines.size();
         for (const std::string& line : scriptLines) {
+            if (Stopping(events)) {
+                outcome = SendOutcome::Stopped;
+                break;
+            }
             if (!ExecuteScriptLine(line)) {
                 events.AppendLine(Joined(ErrorAtPrefix, line));
                 outcome = SendOutcome::LineFailed;
@@ -168,16 +184,20 @@ SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList
         outcome = SendOutcome::Error;
     }
 
-    // The unit takes the stored settings into use on reset, whatever happened before.
-    port_->SendCommand(Protocol::ResetCommand);
+    // The unit takes the stored settings into use on reset, whatever happened before; a
+    // stop ends the conversation at once, without a further exchange.
+    if (outcome != SendOutcome::Stopped)
+        port_->SendCommand(Protocol::ResetCommand);
     CloseLink();
     return outcome;
 }
 
 ReceiveOutcome EquipmentLink::ReceiveProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
                                              const std::string& now, LinkEvents& events) {
+    if (stop_->Requested())
+        return ReceiveOutcome::Stopped;
     if (!OpenLink(events))
-        return ReceiveOutcome::NoUnit;
+        return stop_->Requested() ? ReceiveOutcome::Stopped : ReceiveOutcome::NoUnit;
 
     ReceiveOutcome outcome = ReceiveOutcome::Complete;
     try {
@@ -185,10 +205,17 @@ ReceiveOutcome EquipmentLink::ReceiveProfile(EquipmentProfile& profile, ScriptLi
         sentLineCount_ = 0;
         // All three steps run whatever the earlier ones gave.
         int failed = 0;
-        failed += ReadConfigurationBlock(profile, events) ? 0 : 1;
-        failed += ReadDetectionPointBlocks(profile, events) ? 0 : 1;
-        failed += ReadTextMessageBlocks(profile, events) ? 0 : 1;
-        if (failed != 0) {
+        using Step = bool (EquipmentLink::*)(EquipmentProfile&, LinkEvents&);
+        for (const Step step :
+             {&EquipmentLink::ReadConfigurationBlock, &EquipmentLink::ReadDetectionPointBlocks,
+              &EquipmentLink::ReadTextMessageBlocks}) {
+            if (stop_->Requested())
+                break;
+            failed += (this->*step)(profile, events) ? 0 : 1;
+        }
+        if (Stopping(events)) {
+            outcome = ReceiveOutcome::Stopped;
+        } else if (failed != 0) {
             outcome = ReceiveOutcome::Incomplete;
         } else {
             events.AppendLine(std::string(ReceivedLine));
@@ -204,6 +231,9 @@ ReceiveOutcome EquipmentLink::ReceiveProfile(EquipmentProfile& profile, ScriptLi
 bool EquipmentLink::ReadBlock(std::uint16_t address, int length, EquipmentProfile& profile,
                               LinkEvents& events) {
     assert(port_ && "reading a block needs an open port");
+    // A stop ends the step before its next request.
+    if (stop_->Requested())
+        return false;
     std::string logged;
     const bool answered = ::ReadBlock(*port_, address, length, profile, logged);
     events.AppendLine(logged);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "link/serialport.h"
+#include "link/stopflag.h"
 #include "profile/equipmentprofile.h"
 
 #include <array>
@@ -45,6 +46,7 @@ enum class SendOutcome {
     Sent,       // every line went through
     LineFailed, // a line failed; the lines after it were not sent
     Error,      // an error was raised while sending
+    Stopped,    // a stop was requested; the lines after the last one sent were not sent
 };
 
 enum class ReceiveOutcome {
@@ -52,6 +54,7 @@ enum class ReceiveOutcome {
     Complete,   // every request was answered
     Incomplete, // at least one request failed; the profile holds what came before it
     Error,      // an error was raised while receiving
+    Stopped,    // a stop was requested; the profile holds what came before it
 };
 
 inline constexpr std::string_view UntitledFileName = "Untitled.PRO";
@@ -73,6 +76,14 @@ public:
     int SentLineCount() const { return sentLineCount_; }
     // The port of the current conversation, or none.
     SerialPort* Port() const { return port_.get(); }
+
+    // Set to end the conversation in progress after its current exchange: detection tries
+    // no further port, Send and Receive send no further command and close the port. While
+    // it is set no conversation starts. The link never clears it.
+    StopFlag& Stop() { return *stop_; }
+    bool StopRequested() const { return stop_->Requested(); }
+    // Makes the link read `flag` (which must outlive it) instead of its own.
+    void ShareStop(StopFlag& flag) { stop_ = &flag; }
 
     // Searches COM1 to COM8 for a unit, stopping at the first that answers.
     void Detect(LinkEvents& events);
@@ -108,7 +119,12 @@ private:
     bool ReadBlock(std::uint16_t address, int length, EquipmentProfile& profile,
                    LinkEvents& events);
 
+    // Logs that the conversation ends early; true when a stop was requested.
+    bool Stopping(LinkEvents& events);
+
     PortDriver& driver_;
+    StopFlag ownStop_;
+    StopFlag* stop_ = &ownStop_;
     std::unique_ptr<SerialPort> port_;
     bool equipmentFound_ = false;
     int portIndex_ = -1;
