@@ -45,11 +45,9 @@ std::string Joined(std::string_view first, std::string_view second) {
 
 } // namespace
 
-std::uint32_t FindModelRow(std::string_view name) {
-    for (std::uint32_t row = 0; row < ModelTable.size(); ++row)
-        if (ModelTable[row] == name)
-            return row;
-    return UnknownModelRow;
+void ReceivedProfile::ApplyTo(EquipmentProfile& profile) const {
+    for (const ReceivedBlock& block : Blocks)
+        profile.ApplyDataBlock(block.Address, block.Data);
 }
 
 EquipmentLink::EquipmentLink(PortDriver& driver) : driver_(driver) {}
@@ -149,8 +147,7 @@ bool EquipmentLink::ExecuteScriptLine(std::string_view line) {
     return ::ExecuteScriptLine(*port_, line, sentLineCount_);
 }
 
-SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
-                                       const std::string& fileName, const std::string& now,
+SendOutcome EquipmentLink::SendProfile(const ScriptLineList& script, const std::string& scriptName,
                                        LinkEvents& events) {
     if (stop_->Requested())
         return SendOutcome::Stopped;
@@ -160,11 +157,8 @@ SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList
 
     SendOutcome outcome = SendOutcome::Sent;
     try {
-        // What goes to the unit is the profile as it stands now, not the lines of a file.
-        profile.WriteScript(scriptLines, fileName, now);
         sentLineCount_ = 0;
-        const std::size_t total = scriptLines.size();
-        for (const std::string& line : scriptLines) {
+        for (const std::string& line : script) {
             if (Stopping(events)) {
                 outcome = SendOutcome::Stopped;
                 break;
@@ -177,8 +171,8 @@ SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList
             events.AppendLine(Joined(line, OkSuffix));
         }
         if (outcome == SendOutcome::Sent) {
-            events.AppendLine(Joined(fileName, SentSuffix));
-            events.AppendLine(ProcessedLine(sentLineCount_, total));
+            events.AppendLine(Joined(scriptName, SentSuffix));
+            events.AppendLine(ProcessedLine(sentLineCount_, script.size()));
         }
     } catch (const std::exception&) {
         outcome = SendOutcome::Error;
@@ -192,76 +186,82 @@ SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList
     return outcome;
 }
 
-ReceiveOutcome EquipmentLink::ReceiveProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
-                                             const std::string& now, LinkEvents& events) {
-    if (stop_->Requested())
-        return ReceiveOutcome::Stopped;
-    if (!OpenLink(events))
-        return stop_->Requested() ? ReceiveOutcome::Stopped : ReceiveOutcome::NoUnit;
+ReceivedProfile EquipmentLink::ReceiveProfile(LinkEvents& events) {
+    ReceivedProfile received;
+    if (stop_->Requested()) {
+        received.Outcome = ReceiveOutcome::Stopped;
+        return received;
+    }
+    if (!OpenLink(events)) {
+        if (stop_->Requested())
+            received.Outcome = ReceiveOutcome::Stopped;
+        return received;
+    }
 
-    ReceiveOutcome outcome = ReceiveOutcome::Complete;
+    received.Outcome = ReceiveOutcome::Complete;
     try {
-        scriptLines.clear();
         sentLineCount_ = 0;
         // All three steps run whatever the earlier ones gave.
         int failed = 0;
-        using Step = bool (EquipmentLink::*)(EquipmentProfile&, LinkEvents&);
+        using Step = bool (EquipmentLink::*)(std::vector<ReceivedBlock>&, LinkEvents&);
         for (const Step step :
              {&EquipmentLink::ReadConfigurationBlock, &EquipmentLink::ReadDetectionPointBlocks,
               &EquipmentLink::ReadTextMessageBlocks}) {
             if (stop_->Requested())
                 break;
-            failed += (this->*step)(profile, events) ? 0 : 1;
+            failed += (this->*step)(received.Blocks, events) ? 0 : 1;
         }
-        if (Stopping(events)) {
-            outcome = ReceiveOutcome::Stopped;
-        } else if (failed != 0) {
-            outcome = ReceiveOutcome::Incomplete;
-        } else {
+        if (Stopping(events))
+            received.Outcome = ReceiveOutcome::Stopped;
+        else if (failed != 0)
+            received.Outcome = ReceiveOutcome::Incomplete;
+        else
             events.AppendLine(std::string(ReceivedLine));
-            profile.WriteScript(scriptLines, std::string(UntitledFileName), now);
-        }
     } catch (const std::exception&) {
-        outcome = ReceiveOutcome::Error;
+        received.Outcome = ReceiveOutcome::Error;
     }
     CloseLink();
-    return outcome;
+    return received;
 }
 
-bool EquipmentLink::ReadBlock(std::uint16_t address, int length, EquipmentProfile& profile,
+bool EquipmentLink::ReadBlock(std::uint16_t address, int length, std::vector<ReceivedBlock>& blocks,
                               LinkEvents& events) {
     assert(port_ && "reading a block needs an open port");
     // A stop ends the step before its next request.
     if (stop_->Requested())
         return false;
+    std::string data;
     std::string logged;
-    const bool answered = ::ReadBlock(*port_, address, length, profile, logged);
+    const bool answered = ::ReadBlock(*port_, address, length, data, logged);
     events.AppendLine(logged);
+    if (answered)
+        blocks.push_back({address, std::move(data)});
     return answered;
 }
 
-bool EquipmentLink::ReadConfigurationBlock(EquipmentProfile& profile, LinkEvents& events) {
+bool EquipmentLink::ReadConfigurationBlock(std::vector<ReceivedBlock>& blocks, LinkEvents& events) {
     events.AppendLine(std::string(LoadingConfigurationLine));
     events.ProcessPendingEvents();
-    return ReadBlock(MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength, profile,
+    return ReadBlock(MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength, blocks,
                      events);
 }
 
-bool EquipmentLink::ReadDetectionPointBlocks(EquipmentProfile& profile, LinkEvents& events) {
+bool EquipmentLink::ReadDetectionPointBlocks(std::vector<ReceivedBlock>& blocks,
+                                             LinkEvents& events) {
     events.AppendLine(std::string(LoadingPointsLine));
     for (int point = 0; point < MemoryMap::PointCount; ++point) {
         events.ProcessPendingEvents();
-        if (!ReadBlock(MemoryMap::PointAddress(point), MemoryMap::PointReadLength, profile, events))
+        if (!ReadBlock(MemoryMap::PointAddress(point), MemoryMap::PointReadLength, blocks, events))
             return false;
     }
     return true;
 }
 
-bool EquipmentLink::ReadTextMessageBlocks(EquipmentProfile& profile, LinkEvents& events) {
+bool EquipmentLink::ReadTextMessageBlocks(std::vector<ReceivedBlock>& blocks, LinkEvents& events) {
     events.AppendLine(std::string(LoadingMessagesLine));
     for (int slot = 0; slot < MemoryMap::MessageCount; ++slot) {
         events.ProcessPendingEvents();
-        if (!ReadBlock(MemoryMap::MessageAddress(slot), MemoryMap::MessageReadLength, profile,
+        if (!ReadBlock(MemoryMap::MessageAddress(slot), MemoryMap::MessageReadLength, blocks,
                        events))
             return false;
     }

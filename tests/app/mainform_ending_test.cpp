@@ -3,7 +3,7 @@
 // changed document is kept in a recovery file.
 #include "mainformfixture.h"
 
-#include "link/simulatedunit.h"
+#include "link/sim/simulatedunit.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -107,7 +107,7 @@ TEST_F(MainFormEndingTest, WhileIdleAChangedDocumentIsKeptAndTheNextStartNamesIt
     EXPECT_TRUE(text.contains(recovery));
 
     // The next start in the same folder says the file is there.
-    form = std::make_unique<TMainForm>(prompts, driver);
+    form = std::make_unique<TMainForm>(prompts, driver, terminalPort);
     EXPECT_EQ(Lines().size(), 4);
     EXPECT_EQ(Lines().back(), "Recovered document from an earlier run: " + recovery);
 }
