@@ -1,5 +1,6 @@
 // Start-up: the application, its windows in their fixed order, and the message loop.
 #include "app/applicationtitle.h"
+#include "app/commandline.h"
 #include "app/mainform.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
@@ -15,12 +16,25 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
 
 #include <clocale>
+#include <cstdio>
 #include <exception>
 
 int main(int argc, char** argv) {
+    // --help and --version are answered on the terminal, without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const auto answer = AnswerCommandLine(arguments)) {
+        std::fputs(answer->Text.c_str(), stdout);
+        return answer->Status;
+    }
+
     QApplication application(argc, argv);
+    // Ties the windows to the desktop entry, and so to its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.qelvar.Rivan"));
     // Qt takes the user's locale for the C library too; the program's printf-style texts
     // (log lines, readings) always use a full stop.
     std::setlocale(LC_NUMERIC, "C");

@@ -13,6 +13,8 @@ namespace {
 
 constexpr std::string_view DetectingLine = "Detecting equipment and COM port";
 constexpr std::string_view NotAvailableSuffix = " not available";
+constexpr std::string_view PermissionDeniedSuffix =
+    " -> permission denied: add yourself to the dialout group";
 constexpr std::string_view NotUsedSuffix = " -> not used";
 constexpr std::string_view ErrorAtPrefix = "error at: ";
 constexpr std::string_view OkSuffix = " OK";
@@ -70,6 +72,8 @@ void EquipmentLink::Detect(LinkEvents& events) {
         const std::string portName(port_->PortName());
         if (!port_->Open()) {
             events.AppendLine(portName + std::string(NotAvailableSuffix));
+            if (driver_.LastOpenFailure() == OpenFailure::PermissionDenied)
+                events.AppendLine(portName + std::string(PermissionDeniedSuffix));
             continue;
         }
         events.ProcessPendingEvents();

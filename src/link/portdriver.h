@@ -45,6 +45,15 @@ enum class ReadStatus : std::uint8_t {
     Failed,   // a real error: the port is not open, or the line is gone
 };
 
+// Why the last Open of a driver failed.
+enum class OpenFailure : std::uint8_t {
+    None,             // the last Open succeeded
+    Missing,          // no such device
+    Busy,             // another program holds the port
+    PermissionDenied, // the user may not open the device
+    Other,            // any other reason, or the driver cannot tell
+};
+
 struct ByteRead {
     ReadStatus Status = ReadStatus::Failed;
     std::uint8_t Byte = 0;
@@ -57,6 +66,9 @@ public:
     // Opens a port by its user-visible name ("COM3") for exclusive use; InvalidPortHandle
     // when the port is missing or already in use.
     virtual PortHandle Open(std::string_view portName) = 0;
+    // Why the last Open failed, None after one that succeeded; a driver that cannot tell
+    // answers Other.
+    virtual OpenFailure LastOpenFailure() const { return OpenFailure::Other; }
     // Empties the driver's output or input queue.
     virtual bool Purge(PortHandle port, PurgeQueue queue) = 0;
     virtual bool GetLineSettings(PortHandle port, LineSettings& settings) = 0;

@@ -19,6 +19,10 @@ void SimulatedDriver::FailSetLineSettings(std::string_view portName, bool fail) 
     Added(portName).FailSet = fail;
 }
 
+void SimulatedDriver::DenyPermission(std::string_view portName, bool deny) {
+    Added(portName).Denied = deny;
+}
+
 void SimulatedDriver::PresetLineSettings(std::string_view portName, const LineSettings& settings) {
     Added(portName).Line = settings;
 }
@@ -53,12 +57,21 @@ const PortTimeouts& SimulatedDriver::Timeouts(std::string_view portName) const {
 
 PortHandle SimulatedDriver::Open(std::string_view portName) {
     auto found = ports_.find(portName);
-    if (found == ports_.end())
+    if (found == ports_.end()) {
+        lastOpenFailure_ = OpenFailure::Missing;
         return InvalidPortHandle;
+    }
     Port& port = found->second;
     port.Operations.emplace_back("Open");
-    if (port.Handle != InvalidPortHandle)
-        return InvalidPortHandle; // in use: ports open exclusively
+    if (port.Denied) {
+        lastOpenFailure_ = OpenFailure::PermissionDenied;
+        return InvalidPortHandle;
+    }
+    if (port.Handle != InvalidPortHandle) {
+        lastOpenFailure_ = OpenFailure::Busy; // ports open exclusively
+        return InvalidPortHandle;
+    }
+    lastOpenFailure_ = OpenFailure::None;
     port.Handle = nextHandle_++;
     return port.Handle;
 }

@@ -10,7 +10,8 @@
 #include <vector>
 
 // Ports are set up by name before use: a name never added is missing (Open fails); an
-// added port opens and, unless a peer is attached, stays silent. A read that gets nothing
+// added port opens and, unless a peer is attached, stays silent; a port may refuse the
+// user's permission. A read that gets nothing
 // costs the installed read time-out in virtual time and no wall time; a byte that is
 // already queued costs nothing.
 class SimulatedDriver : public PortDriver {
@@ -22,6 +23,8 @@ public:
     // Makes reading (true) or writing (false) the line state fail on that port.
     void FailGetLineSettings(std::string_view portName, bool fail = true);
     void FailSetLineSettings(std::string_view portName, bool fail = true);
+    // Makes Open fail on that port as a device the user may not open.
+    void DenyPermission(std::string_view portName, bool deny = true);
     // The line state the port reports before anyone changes it.
     void PresetLineSettings(std::string_view portName, const LineSettings& settings);
 
@@ -42,6 +45,7 @@ public:
     const PortTimeouts& Timeouts(std::string_view portName) const;
 
     PortHandle Open(std::string_view portName) override;
+    OpenFailure LastOpenFailure() const override { return lastOpenFailure_; }
     bool Purge(PortHandle port, PurgeQueue queue) override;
     bool GetLineSettings(PortHandle port, LineSettings& settings) override;
     bool SetLineSettings(PortHandle port, const LineSettings& settings) override;
@@ -59,6 +63,7 @@ private:
         bool Rts = false;
         bool FailGet = false;
         bool FailSet = false;
+        bool Denied = false;
         LineSettings Line;
         PortTimeouts Timeouts;
         std::string Wire;
@@ -72,4 +77,5 @@ private:
     VirtualClock clock_;
     std::map<std::string, Port, std::less<>> ports_;
     PortHandle nextHandle_ = 1;
+    OpenFailure lastOpenFailure_ = OpenFailure::None;
 };

@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -123,4 +126,50 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+namespace {
+
+// Why the device driver could not open a port, read from the device behind RIVAN_COM7.
+OpenFailure OpenFailureFor(const std::string& devicePath) {
+    ::setenv("RIVAN_COM7", devicePath.c_str(), 1);
+    DevicePortDriver driver;
+    SerialPort port(driver, 6);
+    const bool opened = port.Open();
+    port.Close();
+    ::unsetenv("RIVAN_COM7");
+    return opened ? OpenFailure::None : driver.LastOpenFailure();
+}
+
+} // namespace
+
+TEST(DeviceOpenFailure, AMissingDeviceIsMissing) {
+    EXPECT_EQ(OpenFailureFor("/dev/pts/does-not-exist"), OpenFailure::Missing);
+}
+
+TEST(DeviceOpenFailure, ADeviceWithoutRightsIsAPermissionMatter) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may open any device";
+    const std::string path = ::testing::TempDir() + "rivan-denied-port";
+    std::ofstream(path) << "";
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    EXPECT_EQ(OpenFailureFor(path), OpenFailure::PermissionDenied);
+    ::unlink(path.c_str());
+}
+
+TEST(DeviceOpenFailure, APortInUseIsBusyNotAPermissionMatter) {
+    if (!PseudoTerminalsAvailable())
+        GTEST_SKIP() << "this system hands out no pseudo-terminals";
+    SimProcess sim;
+    std::string error;
+    ASSERT_TRUE(sim.Start(RIVAN_SIM_PATH, {"--com", "7"}, error)) << error;
+    ::setenv("RIVAN_COM7", sim.DevicePath().c_str(), 1);
+    DevicePortDriver driver;
+    SerialPort holder(driver, 6);
+    ASSERT_TRUE(holder.Open());
+    SerialPort second(driver, 6);
+    EXPECT_FALSE(second.Open());
+    EXPECT_EQ(driver.LastOpenFailure(), OpenFailure::Busy);
+    holder.Close();
+    ::unsetenv("RIVAN_COM7");
 }

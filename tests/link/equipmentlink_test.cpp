@@ -1,5 +1,6 @@
 // Tests of detection, sending and receiving against simulated units on a virtual clock.
 #include "link/equipmentlink.h"
+#include "link/serialport.h"
 #include "link/simulateddriver.h"
 #include "link/simulatedunit.h"
 
@@ -117,6 +118,27 @@ TEST_F(EquipmentLinkTest, MissingPortsAreNotAvailableAndCostNoTime) {
     EXPECT_TRUE(events.Tried.empty());
     EXPECT_TRUE(events.Detected.empty());
     EXPECT_EQ(driver.Now(), SimTime{0});
+}
+
+TEST_F(EquipmentLinkTest, APortTheUserMayNotOpenTellsHowToGetPermission) {
+    driver.DenyPermission("COM2");
+    driver.AttachPeer("COM4", unit);
+    SimulatedUnit busyUnit;
+    driver.AttachPeer("COM3", busyUnit);
+    SerialPort holder(driver, 2);
+    ASSERT_TRUE(holder.Open()); // another program holds COM3
+
+    link.Detect(events);
+
+    EXPECT_THAT(events.Lines,
+                ElementsAre("Detecting equipment and COM port", "COM1 not available",
+                            "COM2 not available",
+                            "COM2 -> permission denied: add yourself to the dialout group",
+                            "COM3 not available", "COM4 -> RIVAN ver1.05"));
+    EXPECT_TRUE(link.EquipmentFound());
+    EXPECT_EQ(link.PortIndex(), 3);
+    EXPECT_THAT(events.Tried, ElementsAre(true));
+    holder.Close();
 }
 
 TEST_F(EquipmentLinkTest, UpperCasesALowerCaseName) {

@@ -88,11 +88,28 @@ TEST_F(SerialPortTest, OpenFailsOnAMissingOrBusyPort) {
     SerialPort missing(driver, 5);
     EXPECT_FALSE(missing.Open());
     EXPECT_FALSE(missing.IsOpen());
+    EXPECT_EQ(driver.LastOpenFailure(), OpenFailure::Missing);
 
     OpenPort();
+    EXPECT_EQ(driver.LastOpenFailure(), OpenFailure::None);
     SerialPort second(driver, 0);
     EXPECT_FALSE(second.Open());
     EXPECT_FALSE(second.IsOpen());
+    EXPECT_EQ(driver.LastOpenFailure(), OpenFailure::Busy);
+}
+
+TEST_F(SerialPortTest, OpenFailsOnAPortTheUserMayNotOpen) {
+    driver.DenyPermission("COM4");
+    SerialPort denied(driver, 3);
+    EXPECT_FALSE(denied.Open());
+    EXPECT_FALSE(denied.IsOpen());
+    EXPECT_EQ(driver.LastOpenFailure(), OpenFailure::PermissionDenied);
+    EXPECT_EQ(driver.Operations("COM4"), std::vector<std::string>{"Open"});
+
+    driver.DenyPermission("COM4", false);
+    EXPECT_TRUE(denied.Open());
+    EXPECT_EQ(driver.LastOpenFailure(), OpenFailure::None);
+    denied.Close();
 }
 
 TEST_F(SerialPortTest, ConfigureSetsTheLineTimeoutsAndModemLines) {

@@ -5,11 +5,34 @@
 
 #include <QSerialPort>
 
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Writes are not timed by the link; this only keeps a wedged device from hanging the
 // program for good.
 constexpr int WriteLimitMs = 10000;
+
+// Why `serial` would not open. Qt reports a missing permission and a port held by another
+// program alike, so on POSIX systems the device's access rights tell them apart.
+OpenFailure OpenFailureOf(const QSerialPort& serial, [[maybe_unused]] const std::string& path) {
+    switch (serial.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return OpenFailure::Missing;
+    case QSerialPort::PermissionError:
+#ifndef Q_OS_WIN
+        if (::access(path.c_str(), R_OK | W_OK) != 0 && errno == EACCES)
+            return OpenFailure::PermissionDenied;
+#endif
+        // Windows denies access to a port another program has open.
+        return OpenFailure::Busy;
+    default:
+        return OpenFailure::Other;
+    }
+}
 
 } // namespace
 
@@ -24,10 +47,14 @@ DevicePortDriver::~DevicePortDriver() = default;
 
 PortHandle DevicePortDriver::Open(std::string_view portName) {
     auto port = std::make_unique<Port>();
-    port->Serial.setPortName(QString::fromStdString(PortDevicePath(portName)));
+    const std::string path = PortDevicePath(portName);
+    port->Serial.setPortName(QString::fromStdString(path));
     // Qt Serial Port opens a device for exclusive use (lock file and TIOCEXCL).
-    if (!port->Serial.open(QIODevice::ReadWrite))
+    if (!port->Serial.open(QIODevice::ReadWrite)) {
+        lastOpenFailure_ = OpenFailureOf(port->Serial, path);
         return InvalidPortHandle;
+    }
+    lastOpenFailure_ = OpenFailure::None;
     const PortHandle handle = nextHandle_++;
     ports_.emplace(handle, std::move(port));
     return handle;

@@ -19,6 +19,7 @@ public:
     DevicePortDriver& operator=(const DevicePortDriver&) = delete;
 
     PortHandle Open(std::string_view portName) override;
+    OpenFailure LastOpenFailure() const override { return lastOpenFailure_; }
     bool Purge(PortHandle port, PurgeQueue queue) override;
     bool GetLineSettings(PortHandle port, LineSettings& settings) override;
     bool SetLineSettings(PortHandle port, const LineSettings& settings) override;
@@ -34,4 +35,5 @@ private:
 
     std::map<PortHandle, std::unique_ptr<Port>> ports_;
     PortHandle nextHandle_ = 1;
+    OpenFailure lastOpenFailure_ = OpenFailure::None;
 };
