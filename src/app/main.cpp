@@ -1,4 +1,5 @@
 // Start-up: the application, its windows in their fixed order, and the message loop.
+#include "app/activitylog.h"
 #include "app/applicationtitle.h"
 #include "app/commandline.h"
 #include "app/mainform.h"
@@ -55,7 +56,9 @@ int main(int argc, char** argv) {
         TMessEditDlg messEditDlg(
             mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts, &mainForm);
         TPasswordDlg passwordDlg(messEditDlg, &messEditDlg);
-        TMonitorDlg monitorDlg(prompts, &mainForm);
+        TMonitorDlg monitorDlg(
+            prompts, mainForm.GetProfile(),
+            [&](const QString& line) { mainForm.Log().AppendLine(line); }, &mainForm);
         mainForm.AttachWindows({&aboutBox, &scratchPad, &cfgEditorDlg, &detPointsDlg, &messEditDlg,
                                 &passwordDlg, &monitorDlg});
 

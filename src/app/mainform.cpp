@@ -2,15 +2,15 @@
 #include "app/mainform.h"
 
 #include "app/imagelist.h"
-#include "app/textfile.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
 #include "dialogs/monitordlg.h"
+#include "files/codepage.h"
+#include "files/textfile.h"
 #include "profile/programidentity.h"
 #include "tools/aboutbox.h"
 #include "tools/scratchpad.h"
 #include "tools/terminalrunner.h"
-#include "ui/codepage.h"
 #include "ui/prompts.h"
 
 #include <QAction>

@@ -1,0 +1,25 @@
+// Where a unit's settings are kept before a send overwrites them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// A local date and time, broken down; the caller reads the clock.
+struct LocalDateTime {
+    int Year = 0;
+    int Month = 0; // 1 to 12
+    int Day = 0;   // 1 to 31
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+};
+
+// The folder for backups under the data home: "<dataHome>/Qelvar/RIVAN/backups". The data
+// home is $XDG_DATA_HOME when that is set to an absolute path, else "<home>/.local/share".
+std::string BackupFolder(std::string_view xdgDataHome, std::string_view home);
+
+// "<model>-<port>-<yyyyMMdd-HHmmss>.PRO", for example "RIVAN-COM3-20260314-091502.PRO".
+// Characters that do not belong in a file name (path separators, blanks, controls) are
+// written as "_"; an empty model is "unknown".
+std::string BackupFileName(std::string_view model, std::string_view portName,
+                           const LocalDateTime& time);
