@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
+#include "dialogs/dialogprompts.h"
 #include "dialogs/messeditdlg.h"
 #include "dialogs/monitordlg.h"
 #include "dialogs/passworddlg.h"
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
     try {
         SetApplicationTitle();
 
-        QtPrompts prompts;
+        DialogPrompts prompts;
         DevicePortDriver portDriver;
         TMainForm mainForm(prompts, portDriver);
         prompts.SetParent(&mainForm);

@@ -4,6 +4,7 @@
 
 #include "ctlreport.h"
 
+#include "files/backupfiles.h"
 #include "files/codepage.h"
 #include "files/textfile.h"
 #include "link/backup.h"
@@ -77,12 +78,6 @@ bool ShowProgress(const CtlOptions& options, int targets) {
 // Texts of files and of the unit are single-byte Windows-1252.
 QString Text(const std::string& text) {
     return FromCodePage(text);
-}
-
-LocalDateTime NowFields() {
-    const QDateTime now = QDateTime::currentDateTime();
-    return {now.date().year(), now.date().month(),  now.date().day(),
-            now.time().hour(), now.time().minute(), now.time().second()};
 }
 
 // Runs `job` on every target, each in a thread of its own when there are several, and
@@ -222,15 +217,6 @@ public:
     void EquipmentDetected(const std::string&, const std::string&) override {}
     QStringList Lines;
 };
-
-// A backup name that no earlier backup of the same second already has.
-QString FreeBackupPath(const QString& folder, const QString& name) {
-    QString path = folder + QLatin1Char('/') + name;
-    const QString stem = path.chopped(4);
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = stem + QStringLiteral("-%1.PRO").arg(n);
-    return path;
-}
 
 } // namespace
 
@@ -420,8 +406,7 @@ int RunSend(const CtlOptions& options) {
     if (targets.isEmpty())
         return ExitCode::NoUnit;
     const bool progress = ShowProgress(options, static_cast<int>(targets.size()));
-    const QString backupFolder = Text(BackupFolder(
-        qEnvironmentVariable("XDG_DATA_HOME").toStdString(), QDir::homePath().toStdString()));
+    const QString backupFolder = UserBackupFolder();
 
     const QList<PortReport> reports = OnEveryPort(targets, [&](const PortTarget& target) {
         PortReport report;
@@ -445,21 +430,14 @@ int RunSend(const CtlOptions& options) {
                 // Names are chosen one port at a time, so two ports never pick the same.
                 static std::mutex naming;
                 const std::lock_guard lock(naming);
-                if (!QDir().mkpath(backupFolder)) {
-                    report.Fail(ExitCode::Usage,
-                                QStringLiteral("cannot make the backup folder \"%1\"; nothing sent")
-                                    .arg(backupFolder));
-                    return report;
-                }
-                backup = FreeBackupPath(backupFolder,
-                                        Text(BackupFileName(session.Identity().ModelName,
-                                                            portName.toStdString(), NowFields())));
-                unit.WriteScript(backupLines, ToCodePage(backup), ToCodePage(NowText()));
-                const TextFileResult saved = WriteTextLines(backup, backupLines);
+                const BackupSaveResult saved =
+                    SaveBackup(backupFolder, unit, backupLines, session.Identity().ModelName,
+                               portName.toStdString(), LocalNow(), ToCodePage(NowText()));
                 if (!saved.Ok) {
                     report.Fail(ExitCode::Usage, saved.Error + QStringLiteral("; nothing sent"));
                     return report;
                 }
+                backup = saved.Path;
             }
             report.Lines << QStringLiteral("backup: %1").arg(backup);
             report.Json.insert(QStringLiteral("backup"), backup);

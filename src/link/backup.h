@@ -1,6 +1,7 @@
 // Where a unit's settings are kept before a send overwrites them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,3 +25,14 @@ std::string BackupFolder(std::string_view xdgDataHome, std::string_view home);
 // written as "_"; an empty model is "unknown".
 std::string BackupFileName(std::string_view model, std::string_view portName,
                            const LocalDateTime& time);
+
+// What a backup's file name tells: the model, the port and when it was taken.
+struct BackupNameParts {
+    std::string Model;
+    std::string PortName;
+    LocalDateTime Time;
+};
+
+// Reads a name BackupFileName made, also with the "-2", "-3" ... that tells apart two
+// backups of the same second. None for any other name.
+std::optional<BackupNameParts> ParseBackupFileName(std::string_view fileName);

@@ -277,4 +277,57 @@ INSTANTIATE_TEST_SUITE_P(
             "NoModel", "", "COM8", {2027, 1, 1, 0, 0, 0}, "unknown-COM8-20270101-000000.PRO"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+struct ParsedNameCase {
+    const char* Name;
+    const char* FileName;
+    bool Valid;
+    const char* Model;
+    const char* Port;
+    LocalDateTime Time;
+};
+
+class ParseBackupFileNameTest : public ::testing::TestWithParam<ParsedNameCase> {};
+
+TEST_P(ParseBackupFileNameTest, ReadsModelPortAndTime) {
+    const std::optional<BackupNameParts> parts = ParseBackupFileName(GetParam().FileName);
+    ASSERT_EQ(parts.has_value(), GetParam().Valid);
+    if (!parts)
+        return;
+    EXPECT_EQ(parts->Model, GetParam().Model);
+    EXPECT_EQ(parts->PortName, GetParam().Port);
+    const LocalDateTime& want = GetParam().Time;
+    EXPECT_EQ(
+        std::vector<int>({parts->Time.Year, parts->Time.Month, parts->Time.Day, parts->Time.Hour,
+                          parts->Time.Minute, parts->Time.Second}),
+        std::vector<int>({want.Year, want.Month, want.Day, want.Hour, want.Minute, want.Second}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ParseBackupFileNameTest,
+    ::testing::Values(
+        ParsedNameCase{"Plain",
+                       "RIVAN-COM3-20260314-091502.PRO",
+                       true,
+                       "RIVAN",
+                       "COM3",
+                       {2026, 3, 14, 9, 15, 2}},
+        ParsedNameCase{"DashesInModel",
+                       "KALDORN-3C+-COM1-20261231-235959.PRO",
+                       true,
+                       "KALDORN-3C+",
+                       "COM1",
+                       {2026, 12, 31, 23, 59, 59}},
+        ParsedNameCase{"SecondOfTheSameSecond",
+                       "RIVAN-COM3-20260314-091502-2.PRO",
+                       true,
+                       "RIVAN",
+                       "COM3",
+                       {2026, 3, 14, 9, 15, 2}},
+        ParsedNameCase{"OtherExtension", "RIVAN-COM3-20260314-091502.txt", false, "", "", {}},
+        ParsedNameCase{"NoTime", "RIVAN-COM3-20260314.PRO", false, "", "", {}},
+        ParsedNameCase{"MonthThirteen", "RIVAN-COM3-20261314-091502.PRO", false, "", "", {}},
+        ParsedNameCase{"NoModel", "-COM3-20260314-091502.PRO", false, "", "", {}},
+        ParsedNameCase{"UserFile", "my settings.PRO", false, "", "", {}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 } // namespace
