@@ -35,6 +35,10 @@ public:
     std::optional<QString> OpenFileName(const FileDialog&) override { return std::nullopt; }
     std::optional<QString> SaveFileName(const FileDialog&) override { return FileName; }
     void Beep() override {}
+    Answer ShowComparison(const Comparison&) override { return Answer::No; }
+    std::optional<BackupChoice> ChooseBackup(const QString&, const QList<BackupItem>&) override {
+        return std::nullopt;
+    }
     bool PrintDialog(QPrinter&) override { return false; }
     bool PageSetupDialog(QPrinter&) override { return false; }
 };
