@@ -51,7 +51,9 @@ int main(int argc, char** argv) {
         DeviceTerminalPort terminalPort;
         TMainForm mainForm(prompts, portDriver, terminalPort);
         prompts.SetParent(&mainForm);
-        const auto versionSource = MakeSystemVersionBlockSource();
+        // The about box looks its version block up by the application's title.
+        const auto versionSource = MakeSystemVersionBlockSource(
+            QApplication::applicationDisplayName().toLocal8Bit().toStdString());
         TAboutBox aboutBox(*versionSource, &mainForm);
         TScratchPad scratchPad(prompts);
         TCfgEditorDlg cfgEditorDlg(
