@@ -8,9 +8,8 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
@@ -21,7 +20,7 @@ class SessionLogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = std::filesystem::temp_directory_path() /
-                 ("rivan-sessionlog-" + std::to_string(::getpid()));
+                 ("rivan-sessionlog-" + std::to_string(std::random_device{}()));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         path = (folder / "session.log").string();

@@ -9,13 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -676,7 +675,7 @@ public:
     SessionLogFolder()
         : previous_(std::filesystem::current_path()),
           folder_(std::filesystem::temp_directory_path() /
-                  ("rivan-session-" + std::to_string(::getpid()))) {
+                  ("rivan-session-" + std::to_string(std::random_device{}()))) {
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_);
         std::filesystem::current_path(folder_);
@@ -747,7 +746,7 @@ TEST_F(TerminalUtilityTest, ALogFileThatCannotBeCreatedIsReportedAndTheSessionGo
 // ---- A lost port ----
 
 TEST_F(TerminalUtilityTest, ALostPortIsWaitedForAndTheRunGoesOnWithTheSameModes) {
-    setenv("RIVAN_COM1", "/dev/rivan-adapter", 1);
+    const std::string adapter = OverridePort(1, "/dev/rivan-adapter");
     StoreKey("COM1", false, false, true);
     Start();
     ReceiveText("A");
@@ -762,7 +761,7 @@ TEST_F(TerminalUtilityTest, ALostPortIsWaitedForAndTheRunGoesOnWithTheSameModes)
     // Typing while the port is away sends nothing; the modes go on working.
     Key('z');
     Alt('l');
-    port.OpenErrors["/dev/rivan-adapter"] = 2;
+    port.OpenErrors[adapter] = 2;
     EXPECT_FALSE(utility->RetryPort());
     EXPECT_FALSE(utility->RetryPort());
     port.OpenErrors.clear();
@@ -771,7 +770,7 @@ TEST_F(TerminalUtilityTest, ALostPortIsWaitedForAndTheRunGoesOnWithTheSameModes)
     EXPECT_EQ(Screen().RowText(8, 0, 10), "port back ");
     // Retries that fail are not logged.
     EXPECT_EQ(log, (std::vector<std::string>{"In ProcessIO -> Error number: 5"}));
-    EXPECT_EQ(port.Opened, std::vector<std::string>(4, "/dev/rivan-adapter"));
+    EXPECT_EQ(port.Opened, std::vector<std::string>(4, adapter));
     EXPECT_EQ(port.BaudRates, (std::vector<int>{115200, 115200}));
     EXPECT_EQ(port.LineChanges,
               (std::vector<std::string>{"DTR+", "RTS+", "RTS-", "DTR-", "DTR+", "RTS+"}));
@@ -782,7 +781,7 @@ TEST_F(TerminalUtilityTest, ALostPortIsWaitedForAndTheRunGoesOnWithTheSameModes)
     EXPECT_TRUE(utility->Modes().Hex);
     EXPECT_TRUE(utility->Modes().LocalEcho);
     EXPECT_EQ(Screen().RowText(9, 0, 9), "k(ACK)06.");
-    unsetenv("RIVAN_COM1");
+    ClearOverride(1);
 }
 
 TEST_F(TerminalUtilityTest, AltQWhileThePortIsLostEndsTheRun) {
