@@ -1,0 +1,514 @@
+// Times a receive and a send against a paced unit three ways: through the link and the real
+// device driver, through the main window (log and repaints included, offscreen), and through
+// a minimal host written here with poll(), read() and write() that sends the same commands
+// under the same handshake. The ratio to that host is what the program adds to the line.
+//
+// Usage: bench_conversations [--device PATH] [--rounds N]
+//   Without --device it starts rivan-sim --pace on a pseudo-terminal; with it, it talks to
+//   the unit (or bridge) at PATH. Every time runs from the first XON the host reads after
+//   opening the port to the port's close, so the unit's idle heartbeat (up to 250 ms after
+//   a purge) does not count.
+#include "app/mainform.h"
+#include "link/device/deviceportdriver.h"
+#include "link/equipmentlink.h"
+#include "link/protocol.h"
+#include "profile/equipmentprofile.h"
+#include "profile/memorymap.h"
+#include "ui/prompts.h"
+
+#include "simprocess.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::duration<double, std::milli>;
+
+constexpr double BitsPerByte = 10.0; // start bit, 8 data bits, stop bit
+constexpr double BitsPerSecond = 115200.0;
+constexpr int ReadTimeoutMs = 105;
+constexpr int MaxMisses = 32;
+constexpr std::size_t ReplyCapacity = 100;
+
+double WireMs(long bytes) {
+    return bytes * BitsPerByte / BitsPerSecond * 1000.0;
+}
+
+// The 39 block reads of a receive, in the program's order.
+std::vector<std::string> ReceiveCommands() {
+    std::vector<std::string> commands = {Protocol::MemoryReadCommand(
+        MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength)};
+    for (int point = 0; point < MemoryMap::PointCount; ++point)
+        commands.push_back(Protocol::MemoryReadCommand(MemoryMap::PointAddress(point),
+                                                       MemoryMap::PointReadLength));
+    for (int slot = 0; slot < MemoryMap::MessageCount; ++slot)
+        commands.push_back(Protocol::MemoryReadCommand(MemoryMap::MessageAddress(slot),
+                                                       MemoryMap::MessageReadLength));
+    return commands;
+}
+
+// The seven data lines of the default profile, then the reset.
+std::vector<std::string> SendCommands() {
+    ScriptLineList lines;
+    EquipmentProfile profile(lines);
+    profile.SetDefaults();
+    profile.WriteScript(lines, "BENCH.PRO", "now");
+    std::vector<std::string> commands;
+    for (const std::string& line : lines) {
+        const ScriptLineClass parsed = ParseScriptLine(line);
+        if (parsed.Kind == ScriptLineKind::DataLine)
+            commands.push_back(parsed.Token);
+    }
+    commands.emplace_back(Protocol::ResetCommand);
+    return commands;
+}
+
+// Passes everything to the real driver and notes when the first byte after an open came
+// and when the port closed.
+class TimingDriver : public PortDriver {
+public:
+    explicit TimingDriver(PortDriver& inner) : inner_(inner) {}
+
+    // From the first byte read after the last open to the close after it.
+    double LastMs() const { return Milliseconds(closed_ - firstByte_).count(); }
+
+    PortHandle Open(std::string_view portName) override {
+        firstSeen_ = false;
+        return inner_.Open(portName);
+    }
+    OpenFailure LastOpenFailure() const override { return inner_.LastOpenFailure(); }
+    bool Purge(PortHandle port, PurgeQueue queue) override { return inner_.Purge(port, queue); }
+    bool GetLineSettings(PortHandle port, LineSettings& settings) override {
+        return inner_.GetLineSettings(port, settings);
+    }
+    bool SetLineSettings(PortHandle port, const LineSettings& settings) override {
+        return inner_.SetLineSettings(port, settings);
+    }
+    bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts) override {
+        return inner_.SetTimeouts(port, timeouts);
+    }
+    bool EscapeFunction(PortHandle port, ModemControl function) override {
+        return inner_.EscapeFunction(port, function);
+    }
+    ByteRead ReadByte(PortHandle port) override {
+        const ByteRead read = inner_.ReadByte(port);
+        if (read.Status == ReadStatus::Byte && !firstSeen_) {
+            firstSeen_ = true;
+            firstByte_ = Clock::now();
+        }
+        return read;
+    }
+    bool Write(PortHandle port, std::string_view bytes, std::uint32_t& written) override {
+        return inner_.Write(port, bytes, written);
+    }
+    void Close(PortHandle port) override {
+        inner_.Close(port);
+        closed_ = Clock::now();
+    }
+
+private:
+    PortDriver& inner_;
+    bool firstSeen_ = false;
+    Clock::time_point firstByte_;
+    Clock::time_point closed_;
+};
+
+// Keeps the reply lines a conversation logs; nothing else.
+class QuietEvents : public LinkEvents {
+public:
+    std::vector<std::string> Lines;
+
+    void AppendLine(const std::string& line) override { Lines.push_back(line); }
+    void ProcessPendingEvents() override {}
+    void DetectionStarted() override {}
+    void PortTried(bool) override {}
+    void ModelRecognised(std::uint32_t) override {}
+    void EquipmentDetected(const std::string&, const std::string&) override {}
+};
+
+// Answers No to the save question before a receive replaces the last one; any other box
+// means the run went wrong.
+class BenchPrompts : public Prompts {
+public:
+    int Unexpected = 0;
+
+    Answer Message(const QString& caption, const QString& text, Icon, Buttons buttons) override {
+        if (buttons == Buttons::YesNoCancel)
+            return Answer::No;
+        std::fprintf(stderr, "bench_conversations: box %s: %s\n", qPrintable(caption),
+                     qPrintable(text));
+        ++Unexpected;
+        return Answer::Ok;
+    }
+    std::optional<QString> OpenFileName(const FileDialog&) override { return std::nullopt; }
+    std::optional<QString> SaveFileName(const FileDialog&) override { return std::nullopt; }
+    void Beep() override { ++Unexpected; }
+    bool PrintDialog(QPrinter&) override { return false; }
+    bool PageSetupDialog(QPrinter&) override { return false; }
+};
+
+// The host a person would write in an afternoon: raw line, poll() for what comes, read()
+// whatever is queued, one write() per line.
+class ReferenceHost {
+public:
+    ~ReferenceHost() { Close(); }
+
+    bool Open(const std::string& path) {
+        fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+        if (fd_ < 0)
+            return false;
+        termios line{};
+        ::tcgetattr(fd_, &line);
+        ::cfmakeraw(&line);
+        ::cfsetspeed(&line, B115200);
+        line.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
+        line.c_cflag |= CLOCAL | CREAD;
+        ::tcsetattr(fd_, TCSANOW, &line);
+        ::tcflush(fd_, TCIOFLUSH);
+        queued_.clear();
+        firstSeen_ = false;
+        return true;
+    }
+
+    void Close() {
+        if (fd_ < 0)
+            return;
+        ::close(fd_);
+        fd_ = -1;
+        closed_ = Clock::now();
+    }
+
+    double LastMs() const { return Milliseconds(closed_ - firstByte_).count(); }
+    long BytesRead() const { return bytesRead_; }
+
+    // XON, the line, XOFF, ACK.
+    bool SendCommand(const std::string& command) {
+        if (!WaitFor(Protocol::XON))
+            return false;
+        const std::string line = command + std::string(Protocol::LineEnd);
+        if (::write(fd_, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+            return false;
+        return WaitFor(Protocol::XOFF) && WaitFor(Protocol::ACK);
+    }
+
+    // The command, then its reply line up to the first CR, LF or NUL.
+    std::optional<std::string> Query(const std::string& command) {
+        if (!SendCommand(command))
+            return std::nullopt;
+        std::string reply;
+        while (reply.size() < ReplyCapacity) {
+            const int c = Next();
+            if (c < 0)
+                break;
+            if (c == 0 || c == Protocol::CR || c == Protocol::LF)
+                break;
+            reply += static_cast<char>(c);
+        }
+        return reply;
+    }
+
+private:
+    bool WaitFor(char expected) {
+        for (int misses = 0; misses < MaxMisses;) {
+            const int c = Next();
+            if (c < 0) {
+                ++misses;
+                continue;
+            }
+            if (c == expected)
+                return true;
+            if (c == Protocol::NAK && expected == Protocol::ACK)
+                return false;
+        }
+        return false;
+    }
+
+    // The next byte, or -1 when none came within the read time-out.
+    int Next() {
+        if (queued_.empty()) {
+            pollfd watched{fd_, POLLIN, 0};
+            if (::poll(&watched, 1, ReadTimeoutMs) <= 0)
+                return -1;
+            char bytes[256];
+            const ssize_t count = ::read(fd_, bytes, sizeof bytes);
+            if (count <= 0)
+                return -1;
+            if (!firstSeen_) {
+                firstSeen_ = true;
+                firstByte_ = Clock::now();
+            }
+            bytesRead_ += count;
+            queued_.assign(bytes, static_cast<std::size_t>(count));
+        }
+        const auto c = static_cast<unsigned char>(queued_.front());
+        queued_.erase(0, 1);
+        return c;
+    }
+
+    int fd_ = -1;
+    std::string queued_;
+    bool firstSeen_ = false;
+    long bytesRead_ = 0;
+    Clock::time_point firstByte_;
+    Clock::time_point closed_;
+};
+
+struct Figures {
+    std::vector<double> Times;
+
+    double Median() const {
+        std::vector<double> sorted = Times;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted[sorted.size() / 2];
+    }
+    double Min() const { return *std::min_element(Times.begin(), Times.end()); }
+    double Max() const { return *std::max_element(Times.begin(), Times.end()); }
+};
+
+void PrintRow(const char* label, const Figures& figures, const Figures& reference) {
+    std::printf("  %-26s median %7.1f ms (min %6.1f, max %6.1f)  ratio %.3f\n", label,
+                figures.Median(), figures.Min(), figures.Max(),
+                figures.Median() / reference.Median());
+}
+
+struct Options {
+    std::string Device;
+    int Rounds = 5;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--device" && i + 1 < argc) {
+            options.Device = argv[++i];
+        } else if (option == "--rounds" && i + 1 < argc) {
+            options.Rounds = std::max(1, std::atoi(argv[++i]));
+        } else {
+            std::fprintf(stderr, "usage: bench_conversations [--device PATH] [--rounds N]\n");
+            return false;
+        }
+    }
+    return true;
+}
+
+class Bench {
+public:
+    Bench(const std::string& device, int rounds)
+        : device_(device), rounds_(rounds), timing_(driver_), link_(timing_),
+          window_(prompts_, timing_) {}
+
+    bool Run() {
+        // One detection each finds the unit on COM1; every conversation after it opens the
+        // port afresh, as the program does.
+        QuietEvents detection;
+        link_.Detect(detection);
+        if (!link_.EquipmentFound()) {
+            std::fprintf(stderr, "bench_conversations: no unit on %s\n", device_.c_str());
+            return false;
+        }
+        window_.show();
+        QApplication::processEvents();
+        Trigger("ToolsDetect");
+        if (!window_.GetEquipmentFound()) {
+            std::fprintf(stderr, "bench_conversations: the window finds no unit\n");
+            return false;
+        }
+
+        // The rounds interleave the three hosts, so a busy moment of the machine falls on
+        // all of them alike.
+        for (int round = 0; round < rounds_; ++round) {
+            if (!ReferenceReceive() || !LinkReceive() || !WindowReceive() || !ReferenceSend() ||
+                !LinkSend() || !WindowSend())
+                return false;
+        }
+        if (prompts_.Unexpected != 0)
+            return false;
+
+        std::printf("receive: %zu block reads, unit -> host %ld bytes = %.1f ms wire time\n",
+                    ReceiveCommands().size(), receiveBytes_, WireMs(receiveBytes_));
+        PrintRow("reference host", referenceReceive_, referenceReceive_);
+        PrintRow("link + device driver", linkReceive_, referenceReceive_);
+        PrintRow("main window (log, paint)", windowReceive_, referenceReceive_);
+        std::printf("  replies through the link and the reference host %s\n",
+                    sameReplies_ ? "identical" : "DIFFER");
+        std::printf("send: %zu data lines and the reset, unit -> host %ld bytes = %.1f ms wire "
+                    "time\n",
+                    SendCommands().size() - 1, sendBytes_, WireMs(sendBytes_));
+        PrintRow("reference host", referenceSend_, referenceSend_);
+        PrintRow("link + device driver", linkSend_, referenceSend_);
+        PrintRow("main window (log)", windowSend_, referenceSend_);
+        return sameReplies_;
+    }
+
+private:
+    void Trigger(const char* name) {
+        auto* action = window_.findChild<QAction*>(QString::fromLatin1(name));
+        if (action)
+            action->trigger();
+    }
+
+    bool ReferenceReceive() {
+        ReferenceHost host;
+        if (!host.Open(device_)) {
+            std::fprintf(stderr, "bench_conversations: cannot open %s: %s\n", device_.c_str(),
+                         std::strerror(errno));
+            return false;
+        }
+        replies_.clear();
+        for (const std::string& command : ReceiveCommands()) {
+            const std::optional<std::string> reply = host.Query(command);
+            if (!reply || reply->empty()) {
+                std::fprintf(stderr, "bench_conversations: reference: %s failed\n",
+                             command.c_str());
+                return false;
+            }
+            replies_.push_back(*reply);
+        }
+        host.Close();
+        receiveBytes_ = host.BytesRead();
+        referenceReceive_.Times.push_back(host.LastMs());
+        return true;
+    }
+
+    bool ReferenceSend() {
+        ReferenceHost host;
+        if (!host.Open(device_))
+            return false;
+        for (const std::string& command : SendCommands()) {
+            if (!host.SendCommand(command)) {
+                std::fprintf(stderr, "bench_conversations: reference: %s failed\n",
+                             command.c_str());
+                return false;
+            }
+        }
+        host.Close();
+        sendBytes_ = host.BytesRead();
+        referenceSend_.Times.push_back(host.LastMs());
+        return true;
+    }
+
+    bool LinkReceive() {
+        ScriptLineList lines;
+        EquipmentProfile profile(lines);
+        profile.SetDefaults();
+        QuietEvents events;
+        if (link_.ReceiveProfile(profile, lines, "now", events) != ReceiveOutcome::Complete) {
+            std::fprintf(stderr, "bench_conversations: the link's receive failed\n");
+            return false;
+        }
+        linkReceive_.Times.push_back(timing_.LastMs());
+        // The log holds the three "loading" lines among the replies and the closing line.
+        std::vector<std::string> replies;
+        for (const std::string& line : events.Lines)
+            if (line.rfind("loading ", 0) != 0 && line != "received data from remote equipment")
+                replies.push_back(line);
+        sameReplies_ = sameReplies_ && replies == replies_;
+        return true;
+    }
+
+    bool LinkSend() {
+        ScriptLineList lines;
+        EquipmentProfile profile(lines);
+        profile.SetDefaults();
+        QuietEvents events;
+        if (link_.SendProfile(profile, lines, "BENCH.PRO", "now", events) != SendOutcome::Sent) {
+            std::fprintf(stderr, "bench_conversations: the link's send failed\n");
+            return false;
+        }
+        linkSend_.Times.push_back(timing_.LastMs());
+        return true;
+    }
+
+    bool WindowReceive() {
+        const qsizetype before = window_.Log().Lines().size();
+        Trigger("ReceiveData");
+        if (!window_.Log().Lines().mid(before).contains(
+                QStringLiteral("received data from remote equipment"))) {
+            std::fprintf(stderr, "bench_conversations: the window's receive failed\n");
+            return false;
+        }
+        windowReceive_.Times.push_back(timing_.LastMs());
+        // What the window would paint next is painted before the next conversation.
+        QApplication::processEvents();
+        return true;
+    }
+
+    bool WindowSend() {
+        const qsizetype before = window_.Log().Lines().size();
+        Trigger("SendData");
+        if (!window_.Log().Lines().mid(before).contains(
+                QStringLiteral("processed 7 data lines of 15"))) {
+            std::fprintf(stderr, "bench_conversations: the window's send failed\n");
+            return false;
+        }
+        windowSend_.Times.push_back(timing_.LastMs());
+        QApplication::processEvents();
+        return true;
+    }
+
+    std::string device_;
+    int rounds_;
+    DevicePortDriver driver_;
+    TimingDriver timing_;
+    EquipmentLink link_;
+    BenchPrompts prompts_;
+    TMainForm window_;
+
+    std::vector<std::string> replies_;
+    bool sameReplies_ = true;
+    long receiveBytes_ = 0;
+    long sendBytes_ = 0;
+    Figures referenceReceive_, linkReceive_, windowReceive_;
+    Figures referenceSend_, linkSend_, windowSend_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options))
+        return 2;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The window writes nothing but keeps its settings and files away from the user's.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SimProcess sim;
+    std::string device = options.Device;
+    if (device.empty()) {
+        std::string error;
+        if (!sim.Start(RIVAN_SIM_PATH, {"--pace"}, error)) {
+            std::fprintf(stderr, "bench_conversations: %s\n", error.c_str());
+            return 1;
+        }
+        device = sim.DevicePath();
+        std::printf("rivan-sim --pace on %s, %d rounds\n", device.c_str(), options.Rounds);
+    } else {
+        std::printf("unit on %s, %d rounds\n", device.c_str(), options.Rounds);
+    }
+    ::setenv("RIVAN_COM1", device.c_str(), 1);
+
+    Bench bench(device, options.Rounds);
+    return bench.Run() ? 0 : 1;
+}
