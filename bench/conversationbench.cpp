@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
@@ -46,6 +47,14 @@ constexpr double BitsPerSecond = 115200.0;
 constexpr int ReadTimeoutMs = 105;
 constexpr int MaxMisses = 32;
 constexpr std::size_t ReplyCapacity = 100;
+
+// The processor time this process has used, in milliseconds: what the host itself costs,
+// whatever else the machine runs meanwhile.
+double CpuMs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
 
 double WireMs(long bytes) {
     return bytes * BitsPerByte / BitsPerSecond * 1000.0;
@@ -88,6 +97,7 @@ public:
 
     // From the first byte read after the last open to the close after it.
     double LastMs() const { return Milliseconds(closed_ - firstByte_).count(); }
+    double LastCpuMs() const { return cpuClosed_ - cpuFirstByte_; }
 
     PortHandle Open(std::string_view portName) override {
         firstSeen_ = false;
@@ -112,6 +122,7 @@ public:
         if (read.Status == ReadStatus::Byte && !firstSeen_) {
             firstSeen_ = true;
             firstByte_ = Clock::now();
+            cpuFirstByte_ = CpuMs();
         }
         return read;
     }
@@ -121,6 +132,7 @@ public:
     void Close(PortHandle port) override {
         inner_.Close(port);
         closed_ = Clock::now();
+        cpuClosed_ = CpuMs();
     }
 
 private:
@@ -128,6 +140,8 @@ private:
     bool firstSeen_ = false;
     Clock::time_point firstByte_;
     Clock::time_point closed_;
+    double cpuFirstByte_ = 0;
+    double cpuClosed_ = 0;
 };
 
 // Keeps the reply lines a conversation logs; nothing else.
@@ -193,9 +207,11 @@ public:
         ::close(fd_);
         fd_ = -1;
         closed_ = Clock::now();
+        cpuClosed_ = CpuMs();
     }
 
     double LastMs() const { return Milliseconds(closed_ - firstByte_).count(); }
+    double LastCpuMs() const { return cpuClosed_ - cpuFirstByte_; }
     long BytesRead() const { return bytesRead_; }
 
     // XON, the line, XOFF, ACK.
@@ -253,6 +269,7 @@ private:
             if (!firstSeen_) {
                 firstSeen_ = true;
                 firstByte_ = Clock::now();
+                cpuFirstByte_ = CpuMs();
             }
             bytesRead_ += count;
             queued_.assign(bytes, static_cast<std::size_t>(count));
@@ -268,24 +285,35 @@ private:
     long bytesRead_ = 0;
     Clock::time_point firstByte_;
     Clock::time_point closed_;
+    double cpuFirstByte_ = 0;
+    double cpuClosed_ = 0;
 };
+
+// Median of a list of figures.
+double Median(std::vector<double> figures) {
+    std::sort(figures.begin(), figures.end());
+    return figures[figures.size() / 2];
+}
 
 struct Figures {
     std::vector<double> Times;
+    std::vector<double> CpuTimes;
 
-    double Median() const {
-        std::vector<double> sorted = Times;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[sorted.size() / 2];
+    void Add(double ms, double cpuMs) {
+        Times.push_back(ms);
+        CpuTimes.push_back(cpuMs);
     }
+
+    double Median() const { return ::Median(Times); }
+    double CpuMedian() const { return ::Median(CpuTimes); }
     double Min() const { return *std::min_element(Times.begin(), Times.end()); }
     double Max() const { return *std::max_element(Times.begin(), Times.end()); }
 };
 
 void PrintRow(const char* label, const Figures& figures, const Figures& reference) {
-    std::printf("  %-26s median %7.1f ms (min %6.1f, max %6.1f)  ratio %.3f\n", label,
-                figures.Median(), figures.Min(), figures.Max(),
-                figures.Median() / reference.Median());
+    std::printf("  %-26s median %7.1f ms (min %6.1f, max %6.1f)  ratio %.3f   cpu %5.1f ms\n",
+                label, figures.Median(), figures.Min(), figures.Max(),
+                figures.Median() / reference.Median(), figures.CpuMedian());
 }
 
 struct Options {
@@ -383,7 +411,7 @@ private:
         }
         host.Close();
         receiveBytes_ = host.BytesRead();
-        referenceReceive_.Times.push_back(host.LastMs());
+        referenceReceive_.Add(host.LastMs(), host.LastCpuMs());
         return true;
     }
 
@@ -400,7 +428,7 @@ private:
         }
         host.Close();
         sendBytes_ = host.BytesRead();
-        referenceSend_.Times.push_back(host.LastMs());
+        referenceSend_.Add(host.LastMs(), host.LastCpuMs());
         return true;
     }
 
@@ -413,7 +441,7 @@ private:
             std::fprintf(stderr, "bench_conversations: the link's receive failed\n");
             return false;
         }
-        linkReceive_.Times.push_back(timing_.LastMs());
+        linkReceive_.Add(timing_.LastMs(), timing_.LastCpuMs());
         // The log holds the three "loading" lines among the replies and the closing line.
         std::vector<std::string> replies;
         for (const std::string& line : events.Lines)
@@ -432,7 +460,7 @@ private:
             std::fprintf(stderr, "bench_conversations: the link's send failed\n");
             return false;
         }
-        linkSend_.Times.push_back(timing_.LastMs());
+        linkSend_.Add(timing_.LastMs(), timing_.LastCpuMs());
         return true;
     }
 
@@ -444,7 +472,7 @@ private:
             std::fprintf(stderr, "bench_conversations: the window's receive failed\n");
             return false;
         }
-        windowReceive_.Times.push_back(timing_.LastMs());
+        windowReceive_.Add(timing_.LastMs(), timing_.LastCpuMs());
         // What the window would paint next is painted before the next conversation.
         QApplication::processEvents();
         return true;
@@ -458,7 +486,7 @@ private:
             std::fprintf(stderr, "bench_conversations: the window's send failed\n");
             return false;
         }
-        windowSend_.Times.push_back(timing_.LastMs());
+        windowSend_.Add(timing_.LastMs(), timing_.LastCpuMs());
         QApplication::processEvents();
         return true;
     }

@@ -4,21 +4,60 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
-ActivityLog::ActivityLog(QPlainTextEdit& view) : view_(view) {}
+ActivityLog::ActivityLog(QPlainTextEdit& view) : view_(view) {
+    catchUp_.setSingleShot(true);
+    catchUp_.callOnTimeout([this] { ShowPending(); });
+}
 
 void ActivityLog::Clear() {
     lines_.clear();
+    pending_.clear();
     view_.clear();
 }
 
 void ActivityLog::AppendLine(const QString& line) {
     lines_.append(line);
-    view_.appendPlainText(line);
+    pending_.append(line);
+    const qint64 lag = sinceShown_.isValid() ? sinceShown_.elapsed() : HeldPanelLagMs;
+    if (holds_ == 0 || lag >= HeldPanelLagMs) {
+        ShowPending();
+        return;
+    }
+    // The rest of a burst waits; the panel catches up when the lag is over, also when no
+    // further line comes.
+    if (!catchUp_.isActive())
+        catchUp_.start(static_cast<int>(HeldPanelLagMs - lag));
 }
 
 void ActivityLog::AppendStamped(const QString& prefix) {
     AppendLine(prefix + Now());
+}
+
+void ActivityLog::HoldPanel() {
+    ++holds_;
+}
+
+void ActivityLog::ReleasePanel() {
+    if (holds_ > 0 && --holds_ == 0)
+        ShowPending();
+}
+
+void ActivityLog::ShowPending() {
+    catchUp_.stop();
+    sinceShown_.start();
+    if (pending_.isEmpty())
+        return;
+    // An empty panel takes an appended empty line as no line at all; so do lines arriving
+    // there one by one.
+    while (!pending_.isEmpty() && view_.document()->isEmpty())
+        view_.appendPlainText(pending_.takeFirst());
+    // One append of many lines makes the same paragraphs as one append per line. Joined
+    // with LF, a line's own trailing CR would pair with it into one break.
+    if (!pending_.isEmpty())
+        view_.appendPlainText(pending_.join(QChar::ParagraphSeparator));
+    pending_.clear();
 }
 
 QString ActivityLog::Now() {
