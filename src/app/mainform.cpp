@@ -10,6 +10,7 @@
 #include "tools/aboutbox.h"
 #include "tools/scratchpad.h"
 #include "tools/terminalrunner.h"
+#include "ui/codepage.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -85,6 +86,7 @@ QString FolderOf(const QString& name) {
     return QDir::toNativeSeparators(QFileInfo(name).path());
 }
 
+// Error texts travel as the system's 8-bit text, as the standard error report reads them.
 std::string Local8Bit(const QString& text) {
     return text.toLocal8Bit().toStdString();
 }
@@ -320,7 +322,7 @@ bool TMainForm::FormCloseQuery() {
     ScriptLineList lines;
     lines.reserve(static_cast<std::size_t>(log_.Lines().size()));
     for (const QString& logLine : log_.Lines())
-        lines.push_back(Local8Bit(logLine));
+        lines.push_back(ToCodePage(logLine));
     const TextFileResult written = WriteTextLines(LogFileName, lines);
     if (!written.Ok)
         throw std::runtime_error(Local8Bit(written.Error));
@@ -391,7 +393,7 @@ void TMainForm::SetFileName(const QString& name) {
 }
 
 bool TMainForm::WriteProfile(const QString& name) {
-    CurrentProfile.WriteScript(ScriptLines, Local8Bit(name), Local8Bit(ActivityLog::Now()));
+    CurrentProfile.WriteScript(ScriptLines, ToCodePage(name), ToCodePage(ActivityLog::Now()));
     if (WriteTextLines(name, ScriptLines).Ok)
         return true;
     Modified = true;
@@ -441,7 +443,7 @@ void TMainForm::FileOpenExecute() {
     log_.AppendLine(QStringLiteral("open file ") + FileName);
     const std::size_t shown = std::min<std::size_t>(ScriptLines.size(), OpenedLinesLogged);
     for (std::size_t i = 0; i < shown; ++i)
-        log_.AppendLine(QString::fromLocal8Bit(ScriptLines[i]));
+        log_.AppendLine(FromCodePage(ScriptLines[i]));
 }
 
 void TMainForm::FileSaveExecute() {
@@ -485,8 +487,8 @@ void TMainForm::EditMessageExecute() {}
 void TMainForm::SendDataExecute() {
     CommandGuard guard(*this, SendData, CommandKind::Conversation);
     log_.AppendStamped(QStringLiteral("Tools: send data started at "));
-    switch (link_.SendProfile(CurrentProfile, ScriptLines, Local8Bit(FileName),
-                              Local8Bit(ActivityLog::Now()), *this)) {
+    switch (link_.SendProfile(CurrentProfile, ScriptLines, ToCodePage(FileName),
+                              ToCodePage(ActivityLog::Now()), *this)) {
     case SendOutcome::NoUnit:
         prompts_.Beep();
         log_.AppendLine(SendNoUnitLine);
@@ -518,7 +520,7 @@ void TMainForm::ReceiveIntoNewDocument() {
     UpdateActions();
 
     const ReceiveOutcome outcome =
-        link_.ReceiveProfile(CurrentProfile, ScriptLines, Local8Bit(ActivityLog::Now()), *this);
+        link_.ReceiveProfile(CurrentProfile, ScriptLines, ToCodePage(ActivityLog::Now()), *this);
     ProfileInUse = outcome != ReceiveOutcome::NoUnit;
     switch (outcome) {
     case ReceiveOutcome::NoUnit:
@@ -579,7 +581,7 @@ void TMainForm::ToolsDetectExecute() {
 }
 
 void TMainForm::AppendLine(const std::string& line) {
-    log_.AppendLine(QString::fromLocal8Bit(line));
+    log_.AppendLine(FromCodePage(line));
 }
 
 void TMainForm::ProcessPendingEvents() {
@@ -601,8 +603,8 @@ void TMainForm::ModelRecognised(std::uint32_t row) {
 }
 
 void TMainForm::EquipmentDetected(const std::string& modelName, const std::string& portName) {
-    SetPanelText(EquipmentPanel, QString::fromLocal8Bit(modelName));
-    SetPanelText(PortPanel, QString::fromLocal8Bit(portName));
+    SetPanelText(EquipmentPanel, FromCodePage(modelName));
+    SetPanelText(PortPanel, FromCodePage(portName));
 }
 
 void TMainForm::HelpAboutExecute() {

@@ -2,12 +2,10 @@
 // that fails leaves the previous file exactly as it was.
 #include "app/textfile.h"
 
+#include "ui/atomicsave.h"
+
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
-
-#include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -51,30 +49,13 @@ TextFileResult ReadTextLines(const QString& path, ScriptLineList& lines) {
 }
 
 TextFileResult WriteTextLines(const QString& path, const ScriptLineList& lines) {
-    QSaveFile file(path);
-    const auto failure = [&](const QString& reason) {
-        file.cancelWriting();
-        return TextFileResult{false,
-                              QStringLiteral("Cannot write file %1. %2").arg(Quoted(path), reason)};
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(file.errorString());
-    const auto put = [&file](std::string_view bytes) {
-        return file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-               static_cast<qint64>(bytes.size());
-    };
+    QByteArray bytes;
     for (const std::string& line : lines) {
-        if (!put(line) || !put(LineEnd))
-            return failure(file.errorString());
+        bytes.append(line.data(), static_cast<qsizetype>(line.size()));
+        bytes.append(LineEnd.data(), static_cast<qsizetype>(LineEnd.size()));
     }
-    // The save file would put a file whose buffered tail failed to reach the disk (a full
-    // disk, a size limit) in the place of the old one: push the tail out and check first.
-    errno = 0;
-    if (!file.flush())
-        return failure(errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
-                                  : file.errorString());
-    if (!file.commit())
-        return {false,
-                QStringLiteral("Cannot write file %1. %2").arg(Quoted(path), file.errorString())};
+    const SaveResult saved = SaveAtomically(path, bytes);
+    if (!saved.Ok)
+        return {false, QStringLiteral("Cannot write file %1. %2").arg(Quoted(path), saved.Error)};
     return {true, {}};
 }

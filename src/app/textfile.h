@@ -20,6 +20,5 @@ ScriptLineList SplitLines(std::string_view text);
 // Reads the whole file into `lines`; on failure `lines` is left untouched.
 TextFileResult ReadTextLines(const QString& path, ScriptLineList& lines);
 
-// Writes each line followed by CR LF into a temporary file beside `path` and puts it in the
-// place of `path` only once all of it is written.
+// Writes each line followed by CR LF through the atomic save (see SaveAtomically).
 TextFileResult WriteTextLines(const QString& path, const ScriptLineList& lines);

@@ -5,6 +5,7 @@
 #include "dialogs/dialogframe.h"
 #include "dialogs/stepspinbox.h"
 #include "profile/equipmentprofile.h"
+#include "ui/codepage.h"
 
 #include <QFont>
 #include <QFontDatabase>
@@ -75,12 +76,12 @@ QIcon KeyPicture() {
 }
 
 QString FromProfile(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return FromCodePage(text);
 }
 
-// The unit's display takes single bytes; characters beyond Latin-1 become '?'.
+// The unit's display takes single bytes; characters its code page lacks become '?'.
 std::string ToProfile(const QString& text) {
-    return text.toLatin1().toStdString();
+    return ToCodePage(text);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "dialogs/dialogframe.h"
 #include "link/protocol.h"
+#include "ui/codepage.h"
 #include "ui/prompts.h"
 
 #include <QCheckBox>
@@ -33,15 +34,24 @@ QString ControlName(const char* kind, int number) {
 }
 
 QString FromUnit(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return FromCodePage(text);
 }
+
+// Six channels side by side fit a 1024 x 768 screen: narrow displays, small gaps.
+constexpr int ChannelGap = 4;
+constexpr int GroupMargin = 4;
+constexpr int FieldGap = 2;
+// The widest text a display shows: the unit's nine characters of frequency.
+const QString WidestDisplayText = QStringLiteral("888.88MHz");
+// The edit's frame and its inner margins on both sides.
+constexpr int DisplayFrame = 8;
 
 // A display: the program fills it, the user can read and copy it but not change it.
 QLineEdit* NewDisplay(const QString& name, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setReadOnly(true);
-    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("8888.88MHz")) + 12);
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(WidestDisplayText) + DisplayFrame);
     return edit;
 }
 
@@ -72,6 +82,7 @@ TMonitorDlg::TMonitorDlg(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     setAutoFillBackground(true);
 
     auto* panels = new QHBoxLayout;
+    panels->setSpacing(ChannelGap);
     for (int index = 0; index < MonitorPoller::ChannelCount; ++index) {
         const int number = index + 1;
         auto* group = new QGroupBox(QStringLiteral("Channel ") + QString::number(number), this);
@@ -89,7 +100,8 @@ TMonitorDlg::TMonitorDlg(Prompts& prompts, QWidget* parent) : QDialog(parent), p
             NewIndicator(ControlName("Warning", number), QStringLiteral("Warning"), group);
 
         auto* grid = new QGridLayout(group);
-        grid->setHorizontalSpacing(4);
+        grid->setContentsMargins(GroupMargin, GroupMargin, GroupMargin, GroupMargin);
+        grid->setHorizontalSpacing(FieldGap);
         grid->setVerticalSpacing(6);
         const auto addField = [&](int row, const char* label, QLineEdit* edit, const char* unit) {
             auto* caption = new QLabel(QString::fromLatin1(label), group);

@@ -4,13 +4,16 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <system_error>
 
 namespace {
 
 constexpr std::uint32_t MaxMer = 65535;
-constexpr float MaxBer = 1.0f;      // an error ratio: at most every bit wrong
+// A BER threshold travels as a 32-bit count of 1e-8: every ratio up to 4294967295e-8 fits.
+constexpr float MaxBer = static_cast<float>(4294967295.0 * 1.0E-8);
+constexpr const char* MaxBerText = "42.94967295";
 constexpr int ExponentCap = 100000; // far beyond any float, small enough never to overflow
 
 std::string Quoted(std::string_view text) {
@@ -23,6 +26,13 @@ std::string NotAnInteger(std::string_view text) {
 
 std::string NotAFloat(std::string_view text) {
     return Quoted(text) + " is not a valid floating point value";
+}
+
+// Reading stopped at a comma followed by a digit: the text was written with a decimal comma,
+// and reading on would silently drop its fraction.
+bool StoppedAtDecimalComma(std::string_view text, std::size_t stop) {
+    return stop + 1 < text.size() && text[stop] == ',' && text[stop + 1] >= '0' &&
+           text[stop + 1] <= '9';
 }
 
 std::string OutOfRange(std::string_view text, const std::string& allowed) {
@@ -170,7 +180,11 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
-std::optional<float> ScanFloat(std::string_view text) {
+namespace {
+
+// ScanFloat, also telling where reading stopped: after the number, or where a number was
+// looked for when there is none.
+std::optional<float> ScanFloatUpTo(std::string_view text, std::size_t& stop) {
     std::size_t pos = 0;
     while (pos < text.size() && IsSpace(text[pos]))
         ++pos;
@@ -178,6 +192,7 @@ std::optional<float> ScanFloat(std::string_view text) {
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
         negative = text[pos++] == '-';
     const std::size_t start = pos;
+    stop = start;
     int digits = 0;
     bool point = false;
     // Where the first significant digit stands, to tell a too large number from a too
@@ -209,6 +224,7 @@ std::optional<float> ScanFloat(std::string_view text) {
         if (ReadExponent(text, at, exponent))
             pos = at;
     }
+    stop = pos;
     const char* first = text.data() + start;
     const char* last = text.data() + pos;
     float value = 0.0f;
@@ -222,6 +238,13 @@ std::optional<float> ScanFloat(std::string_view text) {
         return std::nullopt;
     }
     return negative ? -value : value;
+}
+
+} // namespace
+
+std::optional<float> ScanFloat(std::string_view text) {
+    std::size_t stop = 0;
+    return ScanFloatUpTo(text, stop);
 }
 
 std::string MerText(std::uint16_t mer) {
@@ -250,11 +273,15 @@ Conversion<std::uint16_t> MerFromText(std::string_view text) {
 }
 
 Conversion<float> BerFromText(std::string_view text) {
-    const std::optional<float> value = ScanFloat(text);
+    std::size_t stop = 0;
+    const std::optional<float> value = ScanFloatUpTo(text, stop);
+    if (StoppedAtDecimalComma(text, stop))
+        return Conversion<float>::Failed(NotAFloat(text) +
+                                         ": use a full stop as the decimal separator.");
     if (!value)
         return Conversion<float>::Failed(NotAFloat(text));
     if (!(*value >= 0.0f && *value <= MaxBer))
-        return Conversion<float>::Failed(OutOfRange(text, "0 to 1"));
+        return Conversion<float>::Failed(OutOfRange(text, std::string("0 to ") + MaxBerText));
     return Conversion<float>::Ok(*value == 0.0f ? 0.0f : *value);
 }
 
@@ -263,6 +290,13 @@ std::string FrequencyText(std::uint32_t frequencyKHz, char decimalSeparator) {
     // significant digits leave no decimal and it shows as 0.
     const std::uint64_t kHz = frequencyKHz;
     const std::uint64_t tenths = kHz >= 1000000000 ? (kHz + 500) / 1000 * 10 : (kHz + 50) / 100;
+    // The highest frequencies the unit holds would round up beyond what the editor takes
+    // back (4295.0 MHz): those show their whole kHz, so that the text reads back unchanged.
+    if (kHz <= MaxFrequencyKHz && tenths * 100 > MaxFrequencyKHz) {
+        char fraction[4];
+        std::snprintf(fraction, sizeof fraction, "%03u", static_cast<unsigned>(kHz % 1000));
+        return std::to_string(kHz / 1000) + decimalSeparator + fraction;
+    }
     return std::to_string(tenths / 10) + decimalSeparator + std::to_string(tenths % 10);
 }
 

@@ -34,9 +34,13 @@ std::optional<float> ScanFloat(std::string_view text);
 std::string MerText(std::uint16_t mer);
 std::string BerText(float ber); // "%1.2E", always with a full stop
 Conversion<std::uint16_t> MerFromText(std::string_view text);
+// The leading number (see ScanFloat), from 0 up to the 32-bit count of 1e-8 the unit holds
+// (42.94967295); a text read up to a decimal comma is refused, naming the full stop.
 Conversion<float> BerFromText(std::string_view text);
 
 // Texts of the detection points editor.
+// MHz with one decimal, rounded; the few highest frequencies, which would round up beyond
+// MaxFrequencyKHz, with three.
 std::string FrequencyText(std::uint32_t frequencyKHz, char decimalSeparator);
 std::string PowerText(std::uint16_t power); // stored dBm + 107, shown as dBm
 // Under a comma locale every full stop becomes a comma, so both are accepted.

@@ -1,12 +1,10 @@
 // Reading and writing the tools editor's plain text files.
 #include "tools/plaintextfile.h"
 
-#include <QFile>
-#include <QSaveFile>
-#include <QStringDecoder>
+#include "ui/atomicsave.h"
 
-#include <cerrno>
-#include <cstring>
+#include <QFile>
+#include <QStringDecoder>
 
 namespace PlainTextFile {
 
@@ -73,26 +71,9 @@ std::optional<Content> Read(const QString& fileName, qint64 maxBytes) {
 }
 
 bool Write(const QString& fileName, const QString& text, const Layout& form, QString& error) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = Encode(text, form);
-    // The save file keeps its tail in a buffer, and a tail that fails to reach the disk (a
-    // full disk, a size limit) does not stop it from replacing the old file: push the tail
-    // out and check before the old file is given up.
-    errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        error = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    const SaveResult saved = SaveAtomically(fileName, Encode(text, form));
+    error = saved.Error;
+    return saved.Ok;
 }
 
 } // namespace PlainTextFile

@@ -35,8 +35,8 @@ QByteArray Encode(const QString& text, const Layout& form);
 // The content of the file, or nothing when it cannot be opened, read, or is longer than
 // `maxBytes`.
 std::optional<Content> Read(const QString& fileName, qint64 maxBytes = MaxBytes);
-// Writes `text` in `form` through a temporary file that replaces the target only when
-// everything was written; on failure `error` receives the system's reason.
+// Writes `text` in `form` through the atomic save (see SaveAtomically); on failure `error`
+// receives the system's reason.
 bool Write(const QString& fileName, const QString& text, const Layout& form, QString& error);
 
 } // namespace PlainTextFile

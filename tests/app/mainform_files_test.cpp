@@ -1,7 +1,9 @@
 // The file commands of the main window: New, Open, Save and Save As.
 #include "mainformfixture.h"
 #include "support/filesizelimit.h"
+#include "support/unprivileged.h"
 
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 
 #include <csignal>
@@ -186,14 +188,15 @@ TEST_F(FileCommandsTest, SaveInPlaceOfAFolderIsReportedAndKeepsTheFolder) {
 }
 
 TEST_F(FileCommandsTest, SaveToAReadOnlyFileIsReportedAndLeavesItAlone) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permission bits do not stop the superuser";
     const QString path = Path("readonly.pro");
     SaveNewAs(path);
     const QByteArray old = ReadBytes(path);
+    ASSERT_TRUE(Unprivileged::HandOver(Folder()) && Unprivileged::HandOver(path));
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
     const QStringList log = Lines();
-    Trigger("FileSave");
+    RunUnprivileged([this] { Trigger("FileSave"); });
+    if (IsSkipped())
+        return;
     ExpectSaveFailureReported();
     EXPECT_EQ(Lines(), log);
     EXPECT_TRUE(form->GetModified());
@@ -270,26 +273,58 @@ TEST_F(FileCommandsTest, SaveAsOverAnotherFileIntoAFullDiskLeavesBothFilesAndThe
               QStringList({QStringLiteral("mine.pro"), QStringLiteral("other.pro")}));
 }
 
-TEST_F(FileCommandsTest, SaveIntoAReadOnlyFolderLeavesThePreviousFile) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permission bits do not stop the superuser";
+// A file the user may write in a folder the user may not (a shared service folder): there is
+// no room for a temporary file beside it, so the file is written in place.
+TEST_F(FileCommandsTest, SaveIntoAFolderTheUserCannotWriteWritesTheFileInPlace) {
+    ASSERT_TRUE(QDir(Folder()).mkdir(QStringLiteral("locked")));
+    const QString locked = Path("locked");
+    const QString path = Path("locked/kept.pro");
+    SaveNewAs(path);
+    ASSERT_TRUE(WriteBytes(path, "# an older profile\r\n"));
+    for (const QString& name : {Folder(), locked, path})
+        ASSERT_TRUE(Unprivileged::HandOver(name));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+
+    RunUnprivileged([&] {
+        ASSERT_TRUE(Unprivileged::RefusesNewFiles(locked));
+        Trigger("FileSave");
+    });
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (IsSkipped())
+        return;
+
+    EXPECT_TRUE(prompts.Messages.empty());
+    EXPECT_FALSE(form->GetModified());
+    EXPECT_EQ(Lines().constLast(), QStringLiteral("file saved ") + path);
+    EXPECT_EQ(FileLines(ReadBytes(path)).filter(QStringLiteral("send *")), DefaultDataLines);
+    EXPECT_EQ(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList{QStringLiteral("kept.pro")});
+}
+
+// Neither the folder nor the file may be written: the previous file stays.
+TEST_F(FileCommandsTest, SaveIntoAReadOnlyFolderOverAReadOnlyFileLeavesThePreviousFile) {
     ASSERT_TRUE(QDir(Folder()).mkdir(QStringLiteral("locked")));
     const QString locked = Path("locked");
     const QString path = Path("locked/kept.pro");
     SaveNewAs(path);
     const QByteArray old = ReadBytes(path);
+    for (const QString& name : {Folder(), locked, path})
+        ASSERT_TRUE(Unprivileged::HandOver(name));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
     ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
     const QStringList log = Lines();
 
-    Trigger("FileSave");
+    RunUnprivileged([this] { Trigger("FileSave"); });
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (IsSkipped())
+        return;
 
     ExpectSaveFailureReported();
     EXPECT_EQ(Lines(), log);
     EXPECT_TRUE(form->GetModified());
     EXPECT_EQ(form->GetFileName(), path);
     EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+    EXPECT_EQ(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
               QStringList{QStringLiteral("kept.pro")});
 }
 
@@ -318,6 +353,29 @@ TEST_F(FileCommandsTest, OpenReadsTheFileAndLogsItsFirstThreeLines) {
     // The data line was applied: WarningMER 0x0020, AlarmMER 0x0010.
     EXPECT_EQ(form->GetProfile().WarningMER(), 32);
     EXPECT_EQ(form->GetProfile().AlarmMER(), 16);
+}
+
+// PRO files and RIVAN.LOG are Windows-1252: an 8-bit comment shows as its character in the
+// log window and reaches RIVAN.LOG unchanged, byte for byte.
+TEST_F(FileCommandsTest, EightBitCommentsShowRightAndReachTheLogFileUnchanged) {
+    const QString path = Path("accents.pro");
+    ASSERT_TRUE(WriteBytes(path, "# caf\xE9\r\n# \x80 5\r\n# \x81\x9D \xB0"
+                                 "C\r\n"));
+    Open(path);
+    ASSERT_EQ(Lines().size(), 7);
+    EXPECT_EQ(Lines().mid(4),
+              QStringList({QStringLiteral(u"# caf\u00E9"), QStringLiteral(u"# \u20AC 5"),
+                           QStringLiteral(u"# \u0081\u009D \u00B0C")}));
+    auto* view = form->findChild<QPlainTextEdit*>(QStringLiteral("LogRichEdit"));
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->toPlainText().endsWith(QStringLiteral(u"\n# caf\u00E9\n# \u20AC 5\n"
+                                                            u"# \u0081\u009D \u00B0C")));
+
+    EXPECT_TRUE(form->close());
+    const QByteArray log = ReadBytes(Path("RIVAN.LOG"));
+    EXPECT_TRUE(log.contains("\r\n# caf\xE9\r\n# \x80 5\r\n# \x81\x9D \xB0"
+                             "C\r\n"))
+        << log.toHex(' ').toStdString();
 }
 
 TEST_F(FileCommandsTest, OpeningAOneLineFileLogsThatLine) {

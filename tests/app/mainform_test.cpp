@@ -1,6 +1,7 @@
 // The main window: layout, start-up, the close query, the LOG file and the action states.
 #include "mainformfixture.h"
 #include "support/filesizelimit.h"
+#include "support/unprivileged.h"
 
 #include "app/imagelist.h"
 #include "dialogs/cfgeditordlg.h"
@@ -25,8 +26,7 @@
 namespace {
 
 const QString HeaderLine = QStringLiteral("RIVAN - v2.00 - b00");
-const QString Copyright =
-    QStringLiteral("Copyright (c) 2026 Qelvar Instruments. All rights reserved.");
+const QString Copyright = QStringLiteral("Copyright (c) 2026 Qelvar Instruments");
 const QRegularExpression StartedLine(QStringLiteral("^Started at \\S.*\\d \\d{1,2}:\\d\\d:\\d\\d"));
 const QRegularExpression EndedLine(QStringLiteral("^Ended at \\S.*\\d \\d{1,2}:\\d\\d:\\d\\d"));
 // "%5.2f" of a whole number of seconds: at least five characters, padded with blanks.
@@ -355,15 +355,44 @@ TEST_F(MainFormTest, LogFileIntoAFullDiskKeepsThePreviousLogAndTheWindowOpen) {
     EXPECT_TRUE(Matches(EndedLine, Lines()[3]));
 }
 
-TEST_F(MainFormTest, LogFileInAReadOnlyFolderKeepsThePreviousLogAndTheWindowOpen) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permission bits do not stop the superuser";
-    const QByteArray previous("the log of an earlier run\r\n");
-    ASSERT_TRUE(WriteBytes(Path("RIVAN.LOG"), previous));
+// RIVAN.LOG that the user may write in a folder the user may not: written in place, and the
+// program closes.
+TEST_F(MainFormTest, LogFileInAFolderTheUserCannotWriteIsWrittenInPlace) {
+    ASSERT_TRUE(WriteBytes(Path("RIVAN.LOG"), "the log of an earlier run\r\n"));
+    ASSERT_TRUE(Unprivileged::HandOver(Folder()) && Unprivileged::HandOver(Path("RIVAN.LOG")));
     ASSERT_TRUE(QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::ExeOwner));
 
-    const bool closed = form->close();
+    bool closed = false;
+    RunUnprivileged([&] {
+        ASSERT_TRUE(Unprivileged::RefusesNewFiles(Folder()));
+        closed = form->close();
+    });
     QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (IsSkipped())
+        return;
+
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(prompts.Messages.empty());
+    ASSERT_EQ(Lines().size(), 5);
+    EXPECT_EQ(ReadBytes(Path("RIVAN.LOG")),
+              (Lines().join(QStringLiteral("\r\n")) + "\r\n").toUtf8());
+    EXPECT_EQ(QDir(Folder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList{QStringLiteral("RIVAN.LOG")});
+}
+
+TEST_F(MainFormTest, LogFileThatCannotBeWrittenKeepsThePreviousLogAndTheWindowOpen) {
+    const QByteArray previous("the log of an earlier run\r\n");
+    ASSERT_TRUE(WriteBytes(Path("RIVAN.LOG"), previous));
+    ASSERT_TRUE(Unprivileged::HandOver(Folder()) && Unprivileged::HandOver(Path("RIVAN.LOG")));
+    ASSERT_TRUE(QFile::setPermissions(Path("RIVAN.LOG"), QFile::ReadOwner));
+    ASSERT_TRUE(QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::ExeOwner));
+
+    bool closed = true;
+    RunUnprivileged([&] { closed = form->close(); });
+    QFile::setPermissions(Folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (IsSkipped())
+        return;
 
     EXPECT_FALSE(closed);
     EXPECT_TRUE(form->isVisible());

@@ -82,6 +82,22 @@ TEST_F(CfgEditorDlgTest, OkWithoutChangesKeepsTheDefaultsBitForBit) {
     EXPECT_EQ(profile.WarningBER(), 9.99999975e-06f);
 }
 
+// A PRO file or a unit holds each BER threshold as a 32-bit count of 1e-8: the largest count
+// reads as 42.94967296 (4294967295 in single precision, times 1e-8).
+TEST_F(CfgEditorDlgTest, OkWithoutChangesTakesTheHighestThresholdsAFileCanHold) {
+    profile.SetAlarmBER(42.94967296f);
+    profile.SetWarningBER(2.0f);
+    dialog.hide();
+    dialog.show();
+    EXPECT_EQ(Shown("AlarmBER"), "4.29E+01");
+    EXPECT_EQ(Shown("WarningBER"), "2.00E+00");
+    PressOK();
+    EXPECT_TRUE(prompts.Messages.empty());
+    EXPECT_EQ(modified, 1);
+    EXPECT_EQ(profile.AlarmBER(), 42.9f);
+    EXPECT_EQ(profile.WarningBER(), 2.0f);
+}
+
 struct RefusedCase {
     const char* Name;
     const char* AlarmMER;
@@ -104,7 +120,12 @@ TEST_F(CfgEditorDlgTest, ARefusedTextIsReportedAndKeepsWhatWasConvertedBeforeIt)
          28},
         {"BER alarm without a number", "20", "25", "xyz",
          "'xyz' is not a valid floating point value.", 20, 25},
-        {"BER alarm above one", "20", "25", "2", "'2' is out of range (allowed: 0 to 1).", 20, 25},
+        {"BER alarm beyond the 32-bit count", "20", "25", "43",
+         "'43' is out of range (allowed: 0 to 42.94967295).", 20, 25},
+        {"BER alarm with a decimal comma", "20", "25", "2,5E-6",
+         "'2,5E-6' is not a valid floating point value: use a full stop as the decimal "
+         "separator.",
+         20, 25},
     };
     for (const RefusedCase& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -111,6 +111,21 @@ TEST_F(DetPointsDlgTest, ShowsAFrequencyRoundedToOneDecimalAndOkStoresTheShownVa
     EXPECT_EQ(profile.Active(2), 1);
 }
 
+// The highest frequencies a PRO file or a unit can hold would round up beyond the limit.
+TEST_F(DetPointsDlgTest, OkWithoutChangesTakesTheHighestFrequenciesBack) {
+    profile.SetFrequencyKHz(0, 4294950);
+    profile.SetFrequencyKHz(5, 4294967);
+    ShowUnder(Comma);
+    EXPECT_EQ(Edit("Freq", 1)->text(), "4294,950");
+    EXPECT_EQ(Edit("Freq", 6)->text(), "4294,967");
+
+    PressOK();
+    EXPECT_TRUE(prompts.Messages.empty());
+    EXPECT_EQ(modified, 1);
+    EXPECT_EQ(profile.FrequencyKHz(0), 4294950u);
+    EXPECT_EQ(profile.FrequencyKHz(5), 4294967u);
+}
+
 TEST_F(DetPointsDlgTest, OkStoresEveryChannelAndMarksTheDocumentModified) {
     for (int i = 0; i < 6; ++i)
         profile.SetNumber(i, 9);

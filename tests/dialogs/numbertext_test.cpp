@@ -123,9 +123,33 @@ TEST(ConfigurationTexts, BerReadsTheLeadingNumberAndRejectsTextWithoutOne) {
 
     EXPECT_EQ(BerFromText("xyz").Error, "'xyz' is not a valid floating point value");
     EXPECT_EQ(BerFromText("").Error, "'' is not a valid floating point value");
-    EXPECT_EQ(BerFromText("-1e-5").Error, "'-1e-5' is out of range (allowed: 0 to 1)");
-    EXPECT_EQ(BerFromText("2").Error, "'2' is out of range (allowed: 0 to 1)");
+    EXPECT_EQ(BerFromText("-1e-5").Error, "'-1e-5' is out of range (allowed: 0 to 42.94967295)");
+    EXPECT_EQ(BerFromText("43").Error, "'43' is out of range (allowed: 0 to 42.94967295)");
     EXPECT_FALSE(BerFromText("1e999"));
+}
+
+// The unit and the PRO file hold a BER threshold as a 32-bit count of 1e-8, so every value
+// up to 4294967295e-8 arrives from them and must be accepted back.
+TEST(ConfigurationTexts, BerTakesEveryValueTheThirtyTwoBitCountCarries) {
+    EXPECT_EQ(BerFromText("2").Value, std::optional<float>(2.0f));
+    EXPECT_EQ(BerFromText("2.00E+00").Value, std::optional<float>(2.0f));
+    EXPECT_EQ(BerFromText("4.29E+01").Value, std::optional<float>(42.9f));
+    EXPECT_EQ(BerFromText("42.94967295").Value, std::optional<float>(42.94967295f));
+    EXPECT_EQ(BerFromText("42.95").Error, "'42.95' is out of range (allowed: 0 to 42.94967295)");
+}
+
+// Reading stops at the first character that does not belong to a number; a comma followed by
+// a digit there is a decimal comma, which would silently cut the value.
+TEST(ConfigurationTexts, BerRefusesADecimalCommaAndNamesTheFullStop) {
+    EXPECT_EQ(BerFromText("2,5E-6").Error, "'2,5E-6' is not a valid floating point value: use a "
+                                           "full stop as the decimal separator.");
+    EXPECT_EQ(BerFromText("0,001").Error, "'0,001' is not a valid floating point value: use a "
+                                          "full stop as the decimal separator.");
+    EXPECT_EQ(BerFromText("1.5e-3,2").Error, "'1.5e-3,2' is not a valid floating point value: "
+                                             "use a full stop as the decimal separator.");
+    // A comma followed by something else is trailing text, ignored as any other.
+    EXPECT_EQ(BerFromText("2, 5").Value, std::optional<float>(2.0f));
+    EXPECT_EQ(BerFromText("1e-3,").Value, std::optional<float>(0.001f));
 }
 
 TEST(PointTexts, FrequencyShowsOneRoundedDecimalWithTheLocalesSeparator) {
@@ -138,6 +162,23 @@ TEST(PointTexts, FrequencyShowsOneRoundedDecimalWithTheLocalesSeparator) {
     EXPECT_EQ(FrequencyText(0, '.'), "0.0");
     // Seven whole digits leave no room for a significant decimal.
     EXPECT_EQ(FrequencyText(4294967295u, '.'), "4294967.0");
+}
+
+// Rounded to one decimal, the highest frequencies the unit holds would show as 4295.0 MHz,
+// which is beyond what the editor takes: those show their whole kHz instead.
+TEST(PointTexts, FrequencyTextOfTheHighestFrequenciesReadsBackUnchanged) {
+    EXPECT_EQ(FrequencyText(4294949, '.'), "4294.9");
+    EXPECT_EQ(FrequencyText(4294950, '.'), "4294.950");
+    EXPECT_EQ(FrequencyText(4294951, '.'), "4294.951");
+    EXPECT_EQ(FrequencyText(4294967, ','), "4294,967");
+    for (std::uint32_t kHz = 4294900; kHz <= MaxFrequencyKHz; ++kHz) {
+        for (const char separator : {'.', ','}) {
+            const Conversion<std::uint32_t> back =
+                FrequencyKHzFromText(FrequencyText(kHz, separator), separator);
+            ASSERT_TRUE(back) << kHz << ": " << back.Error;
+            EXPECT_EQ(*back.Value, kHz >= 4294950 ? kHz : (kHz + 50) / 100 * 100) << kHz;
+        }
+    }
 }
 
 TEST(PointTexts, PowerShowsDbmFromTheStoredOffsetValue) {

@@ -64,7 +64,7 @@ TEST(WriteScript, WritesTheFifteenLineLayout) {
     EXPECT_EQ(lines[0].size(), 58u);
     EXPECT_EQ(lines[1], "# /home/op/site A.pro created at 04/03/2026 10:20:30");
     EXPECT_EQ(lines[2], "# by RIVAN (v2.00 - b00)");
-    EXPECT_EQ(lines[3], "# Copyright (c) 2026 Qelvar Instruments. All rights reserved.");
+    EXPECT_EQ(lines[3], "# Copyright (c) 2026 Qelvar Instruments");
     EXPECT_EQ(lines[4], Rule);
     EXPECT_EQ(lines[5], "# Configuration data:");
     EXPECT_EQ(lines[7], "# Detection points data:");

@@ -16,8 +16,7 @@ namespace {
 
 const QString Comment = QStringLiteral("Remote control and configuration for RIVAN. This program "
                                        "is intended for service use only.");
-const QString Copyright =
-    QStringLiteral("Copyright (c) 2026 Qelvar Instruments. All rights reserved.");
+const QString Copyright = QStringLiteral("Copyright (c) 2026 Qelvar Instruments");
 const std::string Strings = "\\StringFileInfo\\040904e4\\";
 
 class AboutBoxTest : public ::testing::Test {

@@ -2,6 +2,7 @@
 // and printing to PDF.
 #include "support/filesizelimit.h"
 #include "support/scriptedprompts.h"
+#include "support/unprivileged.h"
 #include "tools/finddlg.h"
 #include "tools/scratchpad.h"
 
@@ -299,19 +300,52 @@ TEST_F(ScratchPadTest, SaveAsBelowAPlainFileLeavesThatFileAlone) {
     EXPECT_EQ(ReadBytes(plain), QByteArray("plain\r\n"));
 }
 
-TEST_F(ScratchPadTest, SaveIntoAReadOnlyFolderLeavesThePreviousFile) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permission bits do not stop the superuser";
+// A file the user may write in a folder the user may not: written in place.
+TEST_F(ScratchPadTest, SaveIntoAFolderTheUserCannotWriteWritesTheFileInPlace) {
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("locked")));
     const QString name = Path("locked/kept.txt");
     WriteBytes(name, "kept\r\n");
     Open(name);
     TypeAtEnd(QStringLiteral("more"));
     const QString locked = Path("locked");
+    for (const QString& path : {folder.path(), locked, name})
+        ASSERT_TRUE(Unprivileged::HandOver(path));
     ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
 
-    const bool saved = pad.FileSaveClick();
+    bool saved = false;
+    RunUnprivileged([&] {
+        ASSERT_TRUE(Unprivileged::RefusesNewFiles(locked));
+        saved = pad.FileSaveClick();
+    });
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (IsSkipped())
+        return;
+
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(prompts.Messages.empty());
+    EXPECT_FALSE(pad.IsModified());
+    EXPECT_EQ(ReadBytes(name), QByteArray("kept\r\nmore"));
+    EXPECT_EQ(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList{QStringLiteral("kept.txt")});
+}
+
+TEST_F(ScratchPadTest, SaveIntoAReadOnlyFolderOverAReadOnlyFileLeavesThePreviousFile) {
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("locked")));
+    const QString name = Path("locked/kept.txt");
+    WriteBytes(name, "kept\r\n");
+    Open(name);
+    TypeAtEnd(QStringLiteral("more"));
+    const QString locked = Path("locked");
+    for (const QString& path : {folder.path(), locked, name})
+        ASSERT_TRUE(Unprivileged::HandOver(path));
+    ASSERT_TRUE(QFile::setPermissions(name, QFile::ReadOwner));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+
+    bool saved = true;
+    RunUnprivileged([&] { saved = pad.FileSaveClick(); });
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (IsSkipped())
+        return;
 
     EXPECT_FALSE(saved);
     ASSERT_EQ(prompts.Messages.size(), 1u);

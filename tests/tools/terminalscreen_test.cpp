@@ -75,9 +75,9 @@ TEST_F(TerminalScreenTest, TitleRowNamesTheProgramAndEndsWithTheVersionInTheLast
     ExpectAttributes(terminal, 0, {{0, 5, 0x1F}, {6, 23, 0x0A}});
     EXPECT_EQ(terminal.RowText(0, 67), "[v2.00 - b00]");
     ExpectAttributes(terminal, 0, {{67, 79, 0x1F}});
-    // The copyright line stands between them, in green, without running into the tag.
-    EXPECT_EQ(terminal.RowText(0, 24, 11), " Copyright ");
-    EXPECT_EQ(terminal.At(24, 0).Attribute, 0x02);
+    // The whole copyright line stands between them, in green, without running into the tag.
+    EXPECT_EQ(terminal.RowText(0, 24, 43), " Copyright (c) 2026 Qelvar Instruments     ");
+    ExpectAttributes(terminal, 0, {{24, 61, 0x02}});
     EXPECT_EQ(terminal.At(66, 0).Character, ' ');
     EXPECT_EQ(terminal.RowText(1), TopBorder);
 }

@@ -1,0 +1,119 @@
+// Every window of the program fits a 1024 x 768 screen with room for its frame.
+#include "mainformfixture.h"
+
+#include "dialogs/cfgeditordlg.h"
+#include "dialogs/detpointsdlg.h"
+#include "dialogs/messeditdlg.h"
+#include "dialogs/monitordlg.h"
+#include "dialogs/passworddlg.h"
+#include "tools/aboutbox.h"
+#include "tools/console.h"
+#include "tools/consolewindow.h"
+#include "tools/finddlg.h"
+#include "tools/scratchpad.h"
+#include "tools/versionblocksource.h"
+
+#include <QGroupBox>
+#include <QLayout>
+
+#include <memory>
+
+namespace {
+
+// A 1024 x 768 screen, less a frame of 8 pixels on each side and a title bar of 30.
+constexpr int MostWidth = 1024 - 2 * 8;
+constexpr int MostHeight = 768 - 30 - 2 * 8;
+
+// Makes the window to measure: the main window itself, or a window the main window owns, or
+// one handed to `owned`.
+using WindowMaker = QWidget* (*)(TMainForm& form, Prompts& prompts,
+                                 std::unique_ptr<QWidget>& owned);
+
+struct WindowCase {
+    const char* Name;
+    WindowMaker Make;
+};
+
+class WindowSizeTest : public MainFormTest, public ::testing::WithParamInterface<WindowCase> {
+protected:
+    std::unique_ptr<QWidget> owned;
+};
+
+TEST_P(WindowSizeTest, FitsA1024x768ScreenWithNothingClipped) {
+    QWidget& window = *GetParam().Make(*form, prompts, owned);
+    window.show();
+    if (window.layout())
+        window.layout()->activate();
+    const QSize size = window.size();
+    EXPECT_LE(size.width(), MostWidth) << size.width() << " x " << size.height();
+    EXPECT_LE(size.height(), MostHeight) << size.width() << " x " << size.height();
+    // Nothing of it is cut: the window is at least as large as its contents need.
+    const QSize least = window.minimumSizeHint();
+    EXPECT_GE(size.width(), least.width());
+    EXPECT_GE(size.height(), least.height());
+    window.hide();
+}
+
+template <typename Dialog>
+QWidget* ProfileEditor(TMainForm& form, Prompts& prompts, std::unique_ptr<QWidget>&) {
+    return new Dialog(
+        form.GetProfile(), [] {}, prompts, &form);
+}
+
+NoVersionBlockSource noVersions;
+Console console;
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, WindowSizeTest,
+    ::testing::Values(
+        WindowCase{
+            "MainWindow",
+            [](TMainForm& form, Prompts&, std::unique_ptr<QWidget>&) -> QWidget* { return &form; }},
+        WindowCase{"ConfigurationEditor", ProfileEditor<TCfgEditorDlg>},
+        WindowCase{"DetectionPointsEditor", ProfileEditor<TDetPointsDlg>},
+        WindowCase{"MessagesEditor", ProfileEditor<TMessEditDlg>},
+        WindowCase{"PasswordBox",
+                   [](TMainForm& form, Prompts& prompts, std::unique_ptr<QWidget>&) -> QWidget* {
+                       auto* editor = new TMessEditDlg(
+                           form.GetProfile(), [] {}, prompts, &form);
+                       return new TPasswordDlg(*editor, editor);
+                   }},
+        WindowCase{"Monitor",
+                   [](TMainForm& form, Prompts& prompts, std::unique_ptr<QWidget>&) -> QWidget* {
+                       return new TMonitorDlg(prompts, &form);
+                   }},
+        WindowCase{"TerminalConsole",
+                   [](TMainForm&, Prompts&, std::unique_ptr<QWidget>& owned) -> QWidget* {
+                       owned = std::make_unique<ConsoleWindow>(console);
+                       return owned.get();
+                   }},
+        WindowCase{"ToolsEditor",
+                   [](TMainForm& form, Prompts& prompts, std::unique_ptr<QWidget>&) -> QWidget* {
+                       return new TScratchPad(prompts, &form);
+                   }},
+        WindowCase{"FindBox",
+                   [](TMainForm& form, Prompts&, std::unique_ptr<QWidget>&) -> QWidget* {
+                       return new TFindDlg(&form);
+                   }},
+        WindowCase{"AboutBox",
+                   [](TMainForm& form, Prompts&, std::unique_ptr<QWidget>&) -> QWidget* {
+                       return new TAboutBox(noVersions, &form);
+                   }}),
+    [](const ::testing::TestParamInfo<WindowCase>& info) { return std::string(info.param.Name); });
+
+// The monitor keeps its six channel groups side by side.
+TEST_F(MainFormTest, MonitorShowsItsSixChannelsSideBySide) {
+    TMonitorDlg monitor(prompts, form.get());
+    monitor.show();
+    int previousRight = -1;
+    for (int number = 1; number <= 6; ++number) {
+        auto* group = monitor.findChild<QGroupBox*>(QStringLiteral("GroupBox%1").arg(number));
+        ASSERT_NE(group, nullptr) << number;
+        EXPECT_EQ(group->y(), monitor.findChild<QGroupBox*>(QStringLiteral("GroupBox1"))->y());
+        EXPECT_GT(group->x(), previousRight) << number;
+        previousRight = group->geometry().right();
+    }
+    EXPECT_LE(previousRight, monitor.width());
+}
+
+} // namespace
