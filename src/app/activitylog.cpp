@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
+#include <algorithm>
+
 ActivityLog::ActivityLog(QPlainTextEdit& view) : view_(view) {
     catchUp_.setSingleShot(true);
     catchUp_.callOnTimeout([this] { ShowPending(); });
@@ -20,15 +22,16 @@ void ActivityLog::Clear() {
 void ActivityLog::AppendLine(const QString& line) {
     lines_.append(line);
     pending_.append(line);
-    const qint64 lag = sinceShown_.isValid() ? sinceShown_.elapsed() : HeldPanelLagMs;
-    if (holds_ == 0 || lag >= HeldPanelLagMs) {
+    if (holds_ == 0) {
         ShowPending();
         return;
     }
-    // The rest of a burst waits; the panel catches up when the lag is over, also when no
-    // further line comes.
-    if (!catchUp_.isActive())
-        catchUp_.start(static_cast<int>(HeldPanelLagMs - lag));
+    // Nothing reaches the screen before the window handles its events again, so the held
+    // panel takes its lines there, once the lag since it last took some is over.
+    if (catchUp_.isActive())
+        return;
+    const qint64 lag = sinceShown_.isValid() ? sinceShown_.elapsed() : HeldPanelLagMs;
+    catchUp_.start(static_cast<int>(std::max<qint64>(0, HeldPanelLagMs - lag)));
 }
 
 void ActivityLog::AppendStamped(const QString& prefix) {

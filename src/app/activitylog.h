@@ -25,8 +25,9 @@ public:
 
     // A conversation logs a line every few milliseconds, and showing and repainting the
     // panel for each costs more than the exchange it reports. While held, the panel takes
-    // new lines at most every HeldPanelLagMs, several at a time; Lines() has each at once.
-    // Holds nest; releasing the last one shows every line.
+    // new lines when the window handles its events, at most every HeldPanelLagMs and
+    // several at a time; Lines() has each at once. Holds nest; releasing the last one shows
+    // every line.
     void HoldPanel();
     void ReleasePanel();
 

@@ -1,6 +1,7 @@
 // The activity log: lines appended in order, shown in the panel, stamped with date and time.
 #include "app/activitylog.h"
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTextDocument>
@@ -78,6 +79,20 @@ INSTANTIATE_TEST_SUITE_P(
             "TrailingCrDoesNotJoinTheNextLine", {"a\r", "b", "c\r", "\nd"}, "a\n\nb\nc\n\n\nd"},
         HeldBurst{"LineBreakInsideALine", {"one\ntwo", "three"}, "one\ntwo\nthree"}),
     [](const ::testing::TestParamInfo<HeldBurst>& info) { return std::string(info.param.Name); });
+
+TEST(ActivityLog, HeldPanelTakesItsLinesWhenTheWindowHandlesEvents) {
+    QPlainTextEdit view;
+    ActivityLog log(view);
+    log.HoldPanel();
+    // The panel has not taken a line yet, so there is no lag to wait for: the next pass of
+    // the event loop shows the lines, while the conversation still holds the panel.
+    log.AppendLine(QStringLiteral("first"));
+    log.AppendLine(QStringLiteral("second"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("first\nsecond"));
+    log.ReleasePanel();
+    EXPECT_EQ(view.toPlainText(), QStringLiteral("first\nsecond"));
+}
 
 TEST(ActivityLog, StampedLineIsThePrefixFollowedByDateAndTime) {
     QPlainTextEdit view;
