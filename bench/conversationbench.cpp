@@ -174,6 +174,14 @@ public:
     std::optional<QString> OpenFileName(const FileDialog&) override { return std::nullopt; }
     std::optional<QString> SaveFileName(const FileDialog&) override { return std::nullopt; }
     void Beep() override { ++Unexpected; }
+    Answer ShowComparison(const Comparison&) override {
+        ++Unexpected;
+        return Answer::No;
+    }
+    std::optional<BackupChoice> ChooseBackup(const QString&, const QList<BackupItem>&) override {
+        ++Unexpected;
+        return std::nullopt;
+    }
     bool PrintDialog(QPrinter&) override { return false; }
     bool PageSetupDialog(QPrinter&) override { return false; }
 };

@@ -14,9 +14,10 @@ namespace ImageList {
 namespace {
 
 constexpr std::array<const char*, Count> FileNames = {
-    "00-exit.svg",    "01-new.svg",      "02-open.svg",    "03-save.svg",     "04-points.svg",
-    "05-config.svg",  "06-messages.svg", "07-editor.svg",  "08-terminal.svg", "09-send.svg",
-    "10-receive.svg", "11-about.svg",    "12-monitor.svg", "13-detect.svg",   "14-detected.svg"};
+    "00-exit.svg",       "01-new.svg",      "02-open.svg",    "03-save.svg",     "04-points.svg",
+    "05-config.svg",     "06-messages.svg", "07-editor.svg",  "08-terminal.svg", "09-send.svg",
+    "10-receive.svg",    "11-about.svg",    "12-monitor.svg", "13-detect.svg",   "14-detected.svg",
+    "15-sendverify.svg", "16-compare.svg",  "17-backups.svg"};
 
 } // namespace
 

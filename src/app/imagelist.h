@@ -22,8 +22,11 @@ enum Index {
     Monitor = 12,
     UnitUnknown = 13, // the detect button before a unit was found, and after a port without one
     UnitFound = 14,   // the detect button after a unit was identified
+    SendVerify = 15,
+    Compare = 16,
+    Backups = 17,
 };
-inline constexpr int Count = 15;
+inline constexpr int Count = 18;
 
 // The picture for `index` (0 to Count - 1); a null icon for "no image" (-1).
 QIcon Icon(int index);

@@ -1,9 +1,11 @@
 // Start-up: the application, its windows in their fixed order, and the message loop.
+#include "app/activitylog.h"
 #include "app/applicationtitle.h"
 #include "app/commandline.h"
 #include "app/mainform.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
+#include "dialogs/dialogprompts.h"
 #include "dialogs/messeditdlg.h"
 #include "dialogs/monitordlg.h"
 #include "dialogs/passworddlg.h"
@@ -41,7 +43,7 @@ int main(int argc, char** argv) {
     try {
         SetApplicationTitle();
 
-        QtPrompts prompts;
+        DialogPrompts prompts;
         DevicePortDriver portDriver;
         TMainForm mainForm(prompts, portDriver);
         prompts.SetParent(&mainForm);
@@ -55,7 +57,9 @@ int main(int argc, char** argv) {
         TMessEditDlg messEditDlg(
             mainForm.GetProfile(), [&] { mainForm.SetModified(); }, prompts, &mainForm);
         TPasswordDlg passwordDlg(messEditDlg, &messEditDlg);
-        TMonitorDlg monitorDlg(prompts, &mainForm);
+        TMonitorDlg monitorDlg(
+            prompts, mainForm.GetProfile(),
+            [&](const QString& line) { mainForm.Log().AppendLine(line); }, &mainForm);
         mainForm.AttachWindows({&aboutBox, &scratchPad, &cfgEditorDlg, &detPointsDlg, &messEditDlg,
                                 &passwordDlg, &monitorDlg});
 

@@ -2,15 +2,16 @@
 #include "app/mainform.h"
 
 #include "app/imagelist.h"
-#include "app/textfile.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
 #include "dialogs/monitordlg.h"
+#include "files/backupfiles.h"
+#include "files/codepage.h"
+#include "files/textfile.h"
 #include "profile/programidentity.h"
 #include "tools/aboutbox.h"
 #include "tools/scratchpad.h"
 #include "tools/terminalrunner.h"
-#include "ui/codepage.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -164,6 +165,14 @@ void TMainForm::CreateActions() {
          ImageList::UnitUnknown, &TMainForm::ToolsDetectExecute},
         {&TMainForm::HelpAbout, "HelpAbout", "&About", "Show application info", ImageList::About,
          &TMainForm::HelpAboutExecute},
+        {&TMainForm::SendVerify, "SendVerify", "Send and &verify...",
+         "Back up the unit, send, and read back", ImageList::SendVerify,
+         &TMainForm::SendVerifyExecute},
+        {&TMainForm::CompareUnit, "CompareUnit", "&Compare with unit...",
+         "Show what differs between the document and the unit", ImageList::Compare,
+         &TMainForm::CompareUnitExecute},
+        {&TMainForm::ToolsBackups, "ToolsBackups", "&Backups...",
+         "Open or restore a backup of a unit", ImageList::Backups, &TMainForm::ToolsBackupsExecute},
     };
     for (const ActionRow& row : rows) {
         auto* action =
@@ -189,7 +198,7 @@ void TMainForm::CreateMenu() {
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
     edit->addActions({EditPoint, EditConfig, EditMessage});
     QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
-    tools->addActions({SendData, ReceiveData});
+    tools->addActions({SendData, ReceiveData, SendVerify, CompareUnit, ToolsBackups});
     tools->addSeparator();
     tools->addActions({ToolsEditor, ToolsTerm, ToolsMonitor});
     tools->addSeparator();
@@ -236,7 +245,7 @@ void TMainForm::CreateToolBar() {
         AddOwnButton(ToolsDetect, QStringLiteral("ToolButDetect"), ToolsDetect->toolTip());
     detectImage_ = ImageList::UnitUnknown;
     AddOwnButton(ToolsMonitor, QStringLiteral("ToolButMonitor"), MonitorButtonHint);
-    ToolBar1->addActions({SendData, ReceiveData});
+    ToolBar1->addActions({SendData, SendVerify, CompareUnit, ReceiveData});
     ToolBar1->addSeparator();
     ToolBar1->addActions({ToolsEditor, ToolsTerm});
     ToolBar1->addSeparator();
@@ -385,6 +394,9 @@ void TMainForm::UpdateActions() {
     set(ToolsMonitor, MonitorAllowed, false);
     set(ToolsDetect, true, false);
     set(HelpAbout, true, true);
+    set(SendVerify, ProfileInUse, false);
+    set(CompareUnit, ProfileInUse, false);
+    set(ToolsBackups, true, false);
 }
 
 void TMainForm::SetFileName(const QString& name) {
@@ -426,15 +438,18 @@ void TMainForm::FileOpenExecute() {
         return;
     const std::optional<QString> chosen =
         prompts_.OpenFileName({OpenProTitle, OpenProFilter, ProSuffix, {}, {}});
-    if (!chosen)
-        return;
+    if (chosen)
+        OpenDocument(*chosen);
+}
+
+void TMainForm::OpenDocument(const QString& path) {
     // Read into a list of its own first, so that a file that cannot be read changes nothing.
     ScriptLineList lines;
-    const TextFileResult read = ReadTextLines(*chosen, lines);
+    const TextFileResult read = ReadTextLines(path, lines);
     if (!read.Ok)
         throw std::runtime_error(Local8Bit(read.Error));
     ScriptLines = std::move(lines);
-    SetFileName(*chosen);
+    SetFileName(path);
     DocumentPresent = true;
     Modified = false;
     CurrentProfile.ReadScript();
@@ -578,6 +593,70 @@ void TMainForm::ToolsMonitorExecute() {
 void TMainForm::ToolsDetectExecute() {
     CommandGuard guard(*this, ToolsDetect, CommandKind::Conversation);
     link_.Detect(*this);
+}
+
+OfferedSettings TMainForm::DocumentOffer() {
+    CurrentProfile.WriteScript(ScriptLines, Local8Bit(FileName), Local8Bit(ActivityLog::Now()));
+    return {&CurrentProfile, &ScriptLines, Local8Bit(FileName), QStringLiteral("Document"),
+            QStringLiteral("The document and the unit hold the same settings.")};
+}
+
+void TMainForm::SendVerifyExecute() {
+    CommandGuard guard(*this, SendVerify, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: send and verify started at "));
+    SafeSend(link_, *this, prompts_, UserBackupFolder()).SendAndVerify(DocumentOffer());
+    log_.AppendStamped(QStringLiteral("Tools: send and verify exit at "));
+}
+
+void TMainForm::CompareUnitExecute() {
+    CommandGuard guard(*this, CompareUnit, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: compare with unit started at "));
+    SafeSend(link_, *this, prompts_, UserBackupFolder()).Compare(DocumentOffer());
+    log_.AppendStamped(QStringLiteral("Tools: compare with unit exit at "));
+}
+
+void TMainForm::ToolsBackupsExecute() {
+    const QString folder = UserBackupFolder();
+    QList<Prompts::BackupItem> items;
+    for (const BackupEntry& backup : ListBackups(folder))
+        items.append({backup.Path, backup.Taken.toString(QStringLiteral("yyyy-MM-dd  HH:mm:ss")),
+                      backup.Model, backup.PortName});
+    std::optional<Prompts::BackupChoice> choice;
+    {
+        const CommandGuard listing(*this, ToolsBackups, CommandKind::Tool);
+        choice = prompts_.ChooseBackup(folder, items);
+    }
+    if (!choice)
+        return;
+    switch (choice->Action) {
+    case Prompts::BackupAction::Open:
+        if (QuerySaveChanges())
+            OpenDocument(choice->Path);
+        break;
+    case Prompts::BackupAction::Restore:
+        RestoreBackup(choice->Path);
+        break;
+    }
+}
+
+void TMainForm::RestoreBackup(const QString& path) {
+    CommandGuard guard(*this, ToolsBackups, CommandKind::Conversation);
+    log_.AppendStamped(QStringLiteral("Tools: restore to unit started at "));
+    log_.AppendLine(QStringLiteral("backup file ") + QDir::toNativeSeparators(path));
+    ScriptLineList fileLines;
+    const TextFileResult read = ReadTextLines(path, fileLines);
+    if (!read.Ok)
+        throw std::runtime_error(Local8Bit(read.Error));
+    // What goes to the unit is the profile the file makes, written out again, as Send
+    // does after Open.
+    EquipmentProfile backup(fileLines);
+    backup.ReadScript();
+    ScriptLineList script;
+    backup.WriteScript(script, Local8Bit(path), Local8Bit(ActivityLog::Now()));
+    SafeSend(link_, *this, prompts_, UserBackupFolder())
+        .SendAndVerify({&backup, &script, Local8Bit(path), QStringLiteral("Backup"),
+                        QStringLiteral("The backup and the unit hold the same settings.")});
+    log_.AppendStamped(QStringLiteral("Tools: restore to unit exit at "));
 }
 
 void TMainForm::AppendLine(const std::string& line) {

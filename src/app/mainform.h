@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/activitylog.h"
+#include "app/safesend.h"
 #include "link/equipmentlink.h"
 #include "profile/equipmentprofile.h"
 
@@ -123,6 +124,9 @@ private slots:
     void ToolsMonitorExecute();
     void ToolsDetectExecute();
     void HelpAboutExecute();
+    void SendVerifyExecute();
+    void CompareUnitExecute();
+    void ToolsBackupsExecute();
 
 private:
     void CreateActions();
@@ -140,6 +144,13 @@ private:
     void RunEditor(QDialog* dialog, const QString& what);
     // Closes the document and reads a new one from the unit.
     void ReceiveIntoNewDocument();
+    // Reads the PRO file `path` as the document, as Open does once a file is chosen.
+    void OpenDocument(const QString& path);
+    // The document as Send and verify and Compare offer it to the unit; the script is
+    // rebuilt from the profile, as Send does.
+    OfferedSettings DocumentOffer();
+    // Send and verify of the backup file `path`; the document stays as it is.
+    void RestoreBackup(const QString& path);
 
     // What the conversations with the unit report while they run.
     void AppendLine(const std::string& line) override;
@@ -168,6 +179,9 @@ private:
     QAction* ToolsMonitor = nullptr;
     QAction* ToolsDetect = nullptr;
     QAction* HelpAbout = nullptr;
+    QAction* SendVerify = nullptr;
+    QAction* CompareUnit = nullptr;
+    QAction* ToolsBackups = nullptr;
     QToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButDetect = nullptr;
     QPlainTextEdit* LogRichEdit = nullptr;

@@ -4,8 +4,8 @@
 
 #include "dialogs/dialogframe.h"
 #include "dialogs/stepspinbox.h"
+#include "files/codepage.h"
 #include "profile/equipmentprofile.h"
-#include "ui/codepage.h"
 
 #include <QFont>
 #include <QFontDatabase>

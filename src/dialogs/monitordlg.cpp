@@ -2,18 +2,24 @@
 #include "dialogs/monitordlg.h"
 
 #include "dialogs/dialogframe.h"
+#include "dialogs/monitortrends.h"
+#include "files/codepage.h"
 #include "link/protocol.h"
-#include "ui/codepage.h"
 #include "ui/prompts.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
+#include <QSettings>
 #include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -28,6 +34,43 @@ const QColor Silver(0xC0, 0xC0, 0xC0);
 const QString FrequencyPattern = QStringLiteral("650.00MHz");
 const QString ErrorCaption = QStringLiteral("RIVAN error");
 const QString ControlFailedText = QStringLiteral("Unable to control equipment");
+
+// Whether the trends are shown is kept per user, beside the terminal's settings.
+const QString SettingsOrganisation = QStringLiteral("Qelvar");
+const QString SettingsApplication = QStringLiteral("CTL_RVN");
+const QString ShowTrendsKey = QStringLiteral("Monitor/ShowTrends");
+const QString HideTrendsText = QStringLiteral("Hide &trends");
+const QString ShowTrendsText = QStringLiteral("Show &trends");
+const QString RecordTitle = QStringLiteral("Record readings");
+const QString CsvFilter = QStringLiteral("CSV files (*.csv);;All files (*)");
+const QString LogPrefix = QStringLiteral("Monitor: ");
+const QColor AlarmText(0xB0, 0x00, 0x00);
+const QColor WarningText(0x90, 0x5A, 0x00);
+constexpr int HistoryHeight = 92;
+
+// The date and time as the activity log writes them.
+QString Stamp(const QDateTime& moment) {
+    const QLocale locale = QLocale::system();
+    return locale.toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(moment.time(), QLocale::LongFormat);
+}
+
+QString Shown(const QString& fileName) {
+    return QDir::toNativeSeparators(fileName);
+}
+
+QColor ColourOf(MonitorRecord::Event::Kind kind) {
+    using Kind = MonitorRecord::Event::Kind;
+    switch (kind) {
+    case Kind::AlarmOn:
+    case Kind::NoAnswer:
+        return AlarmText;
+    case Kind::WarningOn:
+        return WarningText;
+    default:
+        return {};
+    }
+}
 
 QString ControlName(const char* kind, int number) {
     return QString::fromLatin1(kind) + QString::number(number);
@@ -72,7 +115,17 @@ void Show(QLineEdit* edit, const std::string& text) {
 
 } // namespace
 
-TMonitorDlg::TMonitorDlg(Prompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
+TMonitorDlg::TMonitorDlg(Prompts& prompts, QWidget* parent)
+    : TMonitorDlg(prompts, nullptr, {}, parent) {}
+
+TMonitorDlg::TMonitorDlg(Prompts& prompts, const EquipmentProfile& profile, LogSink log,
+                         QWidget* parent)
+    : TMonitorDlg(prompts, &profile, std::move(log), parent) {}
+
+TMonitorDlg::TMonitorDlg(Prompts& prompts, const EquipmentProfile* profile, LogSink log,
+                         QWidget* parent)
+    : QDialog(parent), prompts_(prompts), profile_(profile), log_(std::move(log)),
+      clock_([] { return QDateTime::currentDateTime(); }) {
     setObjectName(QStringLiteral("MonitorDlg"));
     setWindowTitle(QStringLiteral("Monitor"));
     setModal(true);
@@ -133,8 +186,11 @@ TMonitorDlg::TMonitorDlg(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     buttons->addStretch(1);
     buttons->addWidget(BtOk);
     buttons->addStretch(1);
+    Trends = new MonitorTrends(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(panels);
+    layout->addWidget(Trends);
+    layout->addLayout(NewHistoryRow());
     layout->addLayout(buttons);
 
     Timer1 = new QTimer(this);
@@ -143,6 +199,52 @@ TMonitorDlg::TMonitorDlg(Prompts& prompts, QWidget* parent) : QDialog(parent), p
     connect(Timer1, &QTimer::timeout, this, &TMonitorDlg::Timer1Timer);
 
     MakeFixedSizeFrame(*this);
+    const QSettings settings(SettingsOrganisation, SettingsApplication);
+    ShowTrends(settings.value(ShowTrendsKey, true).toBool());
+    UpdateButtons();
+}
+
+TMonitorDlg::~TMonitorDlg() = default;
+
+// Below the channels: the alarm history, and beside it what concerns the recording and
+// the trends.
+QLayout* TMonitorDlg::NewHistoryRow() {
+    auto* historyBox = new QGroupBox(QStringLiteral("Alarm history"), this);
+    historyBox->setObjectName(QStringLiteral("HistoryBox"));
+    History = new QListWidget(historyBox);
+    History->setObjectName(QStringLiteral("History"));
+    History->setFixedHeight(HistoryHeight);
+    History->setSelectionMode(QAbstractItemView::NoSelection);
+    History->setFocusPolicy(Qt::NoFocus);
+    auto* historyLayout = new QVBoxLayout(historyBox);
+    historyLayout->setContentsMargins(4, 2, 4, 4);
+    historyLayout->addWidget(History);
+
+    BtRecord = new QPushButton(QStringLiteral("&Record..."), this);
+    BtRecord->setObjectName(QStringLiteral("BtRecord"));
+    connect(BtRecord, &QPushButton::clicked, this, &TMonitorDlg::BtRecordClick);
+    BtStopRecording = new QPushButton(QStringLiteral("&Stop recording"), this);
+    BtStopRecording->setObjectName(QStringLiteral("BtStopRecording"));
+    connect(BtStopRecording, &QPushButton::clicked, this, &TMonitorDlg::BtStopRecordingClick);
+    BtTrends = new QPushButton(HideTrendsText, this);
+    BtTrends->setObjectName(QStringLiteral("BtTrends"));
+    connect(BtTrends, &QPushButton::clicked, this, &TMonitorDlg::BtTrendsClick);
+    for (QPushButton* button : {BtRecord, BtStopRecording, BtTrends})
+        button->setAutoDefault(false);
+    RecordingLabel = new QLabel(this);
+    RecordingLabel->setObjectName(QStringLiteral("RecordingLabel"));
+    RecordingLabel->setFixedWidth(BtStopRecording->sizeHint().width() + 40);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(BtRecord);
+    side->addWidget(BtStopRecording);
+    side->addWidget(RecordingLabel);
+    side->addStretch(1);
+    side->addWidget(BtTrends);
+    auto* row = new QHBoxLayout;
+    row->addWidget(historyBox, 1);
+    row->addLayout(side);
+    return row;
 }
 
 bool TMonitorDlg::RunMonitor(SerialPort& port) {
@@ -172,7 +274,12 @@ void TMonitorDlg::StartMonitor() {
     tickFailed_ = false;
     poller_.Start();
     ShowReadings();
+    const QDateTime now = clock_();
+    lastRound_ = MonitorRecord::StartOf(poller_.Readings());
+    Trends->Start(profile_ ? LevelsOf(*profile_) : TrendLevels{}, lastRound_, now);
+    NoteEvent(QStringLiteral("monitor started"), now);
     monitoring_ = true;
+    UpdateButtons();
     Timer1->start();
 }
 
@@ -186,8 +293,9 @@ void TMonitorDlg::Timer1Timer() {
     if (monitoring_) {
         try {
             // The beep sounds when the status is lost, before the measurements are asked.
-            poller_.Tick([this] { prompts_.Beep(); });
+            const TickOutcome outcome = poller_.Tick([this] { prompts_.Beep(); });
             ShowReadings();
+            AfterRound(outcome);
         } catch (...) {
             // Nothing may cross the event loop: the run ends, and RunMonitor reports it.
             tickFailed_ = true;
@@ -208,9 +316,34 @@ std::uint16_t TMonitorDlg::CONVo_AsciiToBytes(std::uint16_t& target, std::string
     return target;
 }
 
+void TMonitorDlg::BtRecordClick() {
+    Prompts::FileDialog dialog;
+    dialog.Title = RecordTitle;
+    dialog.Filter = CsvFilter;
+    dialog.DefaultSuffix = QStringLiteral("csv");
+    if (const std::optional<QString> name = prompts_.SaveFileName(dialog))
+        StartRecording(*name);
+}
+
+void TMonitorDlg::BtStopRecordingClick() {
+    StopRecording(QStringLiteral("recording stopped"));
+}
+
+void TMonitorDlg::BtTrendsClick() {
+    const bool shown = Trends->isHidden();
+    ShowTrends(shown);
+    QSettings settings(SettingsOrganisation, SettingsApplication);
+    settings.setValue(ShowTrendsKey, shown);
+}
+
 void TMonitorDlg::done(int result) {
     Timer1->stop();
+    if (monitoring_) {
+        StopRecording(QStringLiteral("recording stopped"));
+        NoteEvent(QStringLiteral("monitor stopped"), clock_());
+    }
     monitoring_ = false;
+    UpdateButtons();
     QDialog::done(result);
 }
 
@@ -235,6 +368,79 @@ void TMonitorDlg::ShowReadings() {
         controls.Alarm->setChecked(reading.Alarm);
         controls.Warning->setChecked(reading.Warning);
     }
+}
+
+void TMonitorDlg::AfterRound(const TickOutcome& outcome) {
+    const QDateTime now = clock_();
+    const MonitorRecord::Round round = MonitorRecord::RoundOf(poller_.Readings(), outcome);
+    RecordRound(round, now);
+    for (const MonitorRecord::Event& event : MonitorRecord::Compare(lastRound_, round))
+        NoteEvent(QString::fromStdString(event.Text()), now, ColourOf(event.What));
+    lastRound_ = round;
+    Trends->AddRound(round, now);
+}
+
+void TMonitorDlg::NoteEvent(const QString& text, const QDateTime& moment, const QColor& colour) {
+    auto* item = new QListWidgetItem(Stamp(moment) + QStringLiteral("  ") + text);
+    if (colour.isValid())
+        item->setForeground(colour);
+    History->insertItem(0, item);
+    if (log_)
+        log_(LogPrefix + text + QStringLiteral(" at ") + Stamp(moment));
+}
+
+void TMonitorDlg::StartRecording(const QString& fileName) {
+    StopRecording(QStringLiteral("recording stopped"));
+    recording_.setFileName(fileName);
+    const QByteArray header = QByteArray::fromStdString(std::string(MonitorRecord::CsvHeader)) +
+                              QByteArray::fromStdString(std::string(MonitorRecord::CsvLineEnd));
+    if (!recording_.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        recording_.write(header) != header.size() || !recording_.flush()) {
+        recording_.close();
+        prompts_.Notify(ErrorCaption, QStringLiteral("Unable to record to ") + Shown(fileName),
+                        Prompts::Icon::Error);
+        UpdateButtons();
+        return;
+    }
+    NoteEvent(QStringLiteral("recording to ") + Shown(fileName), clock_());
+    UpdateButtons();
+}
+
+void TMonitorDlg::StopRecording(const QString& why) {
+    if (!recording_.isOpen())
+        return;
+    const QString fileName = recording_.fileName();
+    recording_.close();
+    NoteEvent(why + QStringLiteral(", ") + Shown(fileName), clock_());
+    UpdateButtons();
+}
+
+void TMonitorDlg::RecordRound(const MonitorRecord::Round& round, const QDateTime& moment) {
+    if (!recording_.isOpen())
+        return;
+    const std::string time =
+        MonitorRecord::FormatTime(std::chrono::sys_time<std::chrono::milliseconds>(
+                                      std::chrono::milliseconds(moment.toMSecsSinceEpoch())),
+                                  std::chrono::seconds(moment.offsetFromUtc()));
+    const QByteArray rows = QByteArray::fromStdString(MonitorRecord::CsvRows(time, round));
+    // Flushed every round, so the file is whole whenever the program or the unit stops.
+    if (recording_.write(rows) != rows.size() || !recording_.flush())
+        StopRecording(QStringLiteral("recording stopped: unable to write"));
+}
+
+void TMonitorDlg::ShowTrends(bool shown) {
+    Trends->setVisible(shown);
+    BtTrends->setText(shown ? HideTrendsText : ShowTrendsText);
+}
+
+void TMonitorDlg::UpdateButtons() {
+    const bool recording = recording_.isOpen();
+    BtRecord->setEnabled(monitoring_ && !recording);
+    BtStopRecording->setEnabled(recording);
+    RecordingLabel->setText(recording ? QStringLiteral("Recording: ") +
+                                            QFileInfo(recording_.fileName()).fileName()
+                                      : QString());
+    RecordingLabel->setToolTip(recording ? Shown(recording_.fileName()) : QString());
 }
 
 void TMonitorDlg::ReportFailure() {

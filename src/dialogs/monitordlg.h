@@ -2,16 +2,24 @@
 #pragma once
 
 #include "link/monitorpoller.h"
+#include "link/monitorrecord.h"
 
+#include <QDateTime>
 #include <QDialog>
+#include <QFile>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
+class EquipmentProfile;
+class MonitorTrends;
 class Prompts;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QShowEvent;
 class QTimer;
@@ -20,7 +28,20 @@ class SerialPort;
 class TMonitorDlg : public QDialog {
     Q_OBJECT
 public:
+    // One line for the activity log.
+    using LogSink = std::function<void(const QString& line)>;
+    // Where the time stamps of rounds and events come from.
+    using Clock = std::function<QDateTime()>;
+
     explicit TMonitorDlg(Prompts& prompts, QWidget* parent = nullptr);
+    // The trends draw the alarm and warning levels of `profile`; the alarm history also goes
+    // to `log`.
+    TMonitorDlg(Prompts& prompts, const EquipmentProfile& profile, LogSink log,
+                QWidget* parent = nullptr);
+    ~TMonitorDlg() override;
+
+    // The wall clock unless a test sets another.
+    void SetClock(Clock clock) { clock_ = std::move(clock); }
 
     // One whole monitoring run on an open port: SetPort, StartMonitor, then the dialog
     // shown modally until it is closed. Whatever fails on the way ends the run with the
@@ -37,6 +58,12 @@ public:
     // status of every channel and the measurements of one.
     void Timer1Timer();
     void BtOkClick();
+    // "Record...": chooses a CSV file; every round from then on appends its rows to it.
+    void BtRecordClick();
+    void BtStopRecordingClick();
+    // "Hide trends" / "Show trends", remembered for the next run of the program.
+    void BtTrendsClick();
+    bool Recording() const { return recording_.isOpen(); }
 
     // The value of up to `count` (at most 4) hex digits at the start of `text`, stored in
     // `target` and returned; the first other character ends the number.
@@ -61,11 +88,29 @@ private:
         QCheckBox* Warning = nullptr;
     };
 
+    TMonitorDlg(Prompts& prompts, const EquipmentProfile* profile, LogSink log, QWidget* parent);
+    QLayout* NewHistoryRow();
+
     void ShowReadings();
     void ReportFailure();
+    // What a round leaves behind once its queries are done: the recording's rows, the
+    // history's events and the trends' points.
+    void AfterRound(const TickOutcome& outcome);
+    void NoteEvent(const QString& text, const QDateTime& moment, const QColor& colour = {});
+    void StartRecording(const QString& fileName);
+    void StopRecording(const QString& why);
+    void RecordRound(const MonitorRecord::Round& round, const QDateTime& moment);
+    void ShowTrends(bool shown);
+    void UpdateButtons();
 
     Prompts& prompts_;
+    const EquipmentProfile* profile_;
+    LogSink log_;
+    Clock clock_;
     MonitorPoller poller_;
+    // The last round, or the start of the run: the next round's events are its changes.
+    MonitorRecord::Round lastRound_;
+    QFile recording_;
     // Between StartMonitor and the dialog closing.
     bool monitoring_ = false;
     bool ticking_ = false;
@@ -75,4 +120,10 @@ private:
     std::array<ChannelControls, MonitorPoller::ChannelCount> channels_;
     QPushButton* BtOk;
     QTimer* Timer1;
+    MonitorTrends* Trends;
+    QListWidget* History;
+    QPushButton* BtRecord;
+    QPushButton* BtStopRecording;
+    QPushButton* BtTrends;
+    QLabel* RecordingLabel;
 };

@@ -1,8 +1,8 @@
 // Detection, sending and receiving over the link to the unit.
 #include "link/equipmentlink.h"
 
-#include "link/exchangebuffer.h"
 #include "link/protocol.h"
+#include "link/unittransfer.h"
 #include "profile/memorymap.h"
 
 #include <cassert>
@@ -99,28 +99,14 @@ void EquipmentLink::Detect(LinkEvents& events) {
 
 bool EquipmentLink::IdentifyEquipment(LinkEvents& events) {
     assert(port_ && "identification needs an open port");
-    ExchangeBuffer buffer{};
-    PutText(buffer, Protocol::NameQuery);
-    if (!port_->Query(buffer, ReplyCapacity) || TextOf(buffer).empty())
-        return false;
-    const std::optional<std::string> name = Protocol::ReadModelName(TextOf(buffer));
-    if (!name)
-        return false;
-    const std::uint32_t row = FindModelRow(*name);
-
-    // A failed version query, or a reply without a number, leaves version 0.
-    float version = 0.0f;
-    PutText(buffer, Protocol::VersionQuery);
-    if (port_->Query(buffer, ReplyCapacity) && !TextOf(buffer).empty())
-        version = Protocol::ReadVersion(TextOf(buffer)).value_or(0.0f);
-
+    const std::optional<UnitIdentity> identity = IdentifyUnit(*port_);
     // A name outside the table is no unit of ours: nothing is sent to it by accident.
-    if (row == UnknownModelRow)
+    if (!identity || identity->ModelRow == UnknownModelRow)
         return false;
-    modelIndex_ = row;
-    modelName_ = *name;
-    firmwareVersion_ = version;
-    events.ModelRecognised(row);
+    modelIndex_ = identity->ModelRow;
+    modelName_ = identity->ModelName;
+    firmwareVersion_ = identity->FirmwareVersion;
+    events.ModelRecognised(identity->ModelRow);
     return true;
 }
 
@@ -146,18 +132,11 @@ void EquipmentLink::CloseLink() {
 }
 
 bool EquipmentLink::ExecuteScriptLine(std::string_view line) {
-    const ScriptLineClass parsed = ParseScriptLine(line);
-    switch (parsed.Kind) {
-    case ScriptLineKind::Ignored:
-        return true;
-    case ScriptLineKind::Malformed:
-        return false;
-    case ScriptLineKind::DataLine:
-        break;
-    }
-    assert(port_ && "a data line needs an open port");
-    ++sentLineCount_;
-    return port_->SendCommand(parsed.Token);
+    assert((port_ || ParseScriptLine(line).Kind != ScriptLineKind::DataLine) &&
+           "a data line needs an open port");
+    if (!port_)
+        return ParseScriptLine(line).Kind == ScriptLineKind::Ignored;
+    return ::ExecuteScriptLine(*port_, line, sentLineCount_);
 }
 
 SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
@@ -225,20 +204,10 @@ ReceiveOutcome EquipmentLink::ReceiveProfile(EquipmentProfile& profile, ScriptLi
 bool EquipmentLink::ReadBlock(std::uint16_t address, int length, EquipmentProfile& profile,
                               LinkEvents& events) {
     assert(port_ && "reading a block needs an open port");
-    ExchangeBuffer buffer{};
-    PutText(buffer, Protocol::MemoryReadCommand(address, length));
-    const bool answered = port_->Query(buffer, ReplyCapacity);
-    // The log shows what the exchange left: the reply, or the command when it failed.
-    const std::string_view text = TextOf(buffer);
-    events.AppendLine(std::string(text));
-    if (!answered || text.empty())
-        return false;
-    // A reply too short to hold data applies nothing; the read still counts as done.
-    const std::string_view data = text.size() > Protocol::BlockReplyHeaderLength
-                                      ? text.substr(Protocol::BlockReplyHeaderLength)
-                                      : std::string_view{};
-    profile.ApplyDataBlock(address, data);
-    return true;
+    std::string logged;
+    const bool answered = ::ReadBlock(*port_, address, length, profile, logged);
+    events.AppendLine(logged);
+    return answered;
 }
 
 bool EquipmentLink::ReadConfigurationBlock(EquipmentProfile& profile, LinkEvents& events) {

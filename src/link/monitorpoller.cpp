@@ -37,7 +37,7 @@ TickOutcome MonitorPoller::Tick(const std::function<void()>& statusLost) {
     if (outcome.StatusLost && statusLost)
         statusLost();
     outcome.PolledChannel = pollChannel_;
-    ReadMeasurements(pollChannel_);
+    ReadMeasurements(pollChannel_, outcome);
     pollChannel_ = pollChannel_ < ChannelCount - 1 ? pollChannel_ + 1 : 0;
     return outcome;
 }
@@ -64,15 +64,20 @@ bool MonitorPoller::ReadStatus() {
     return true;
 }
 
-void MonitorPoller::ReadMeasurements(int channel) {
+void MonitorPoller::ReadMeasurements(int channel, TickOutcome& outcome) {
     ChannelReadings& readings = channels_[channel];
     // Each query stands alone: one that fails leaves its reading and the next one is asked.
     if (Ask(Protocol::PowerQuery(channel))) {
-        if (const std::optional<double> dBm = Protocol::ReadPowerReply(Reply()))
-            readings.Power = Protocol::FormatPower(*dBm);
+        outcome.PowerDbm = Protocol::ReadPowerReply(Reply());
+        if (outcome.PowerDbm)
+            readings.Power = Protocol::FormatPower(*outcome.PowerDbm);
     }
-    if (Ask(Protocol::MerQuery(channel)))
-        readings.Mer = std::string(Protocol::ReadMeasurementText(Reply()));
-    if (Ask(Protocol::BerQuery(channel)))
-        readings.Ber = std::string(Protocol::ReadMeasurementText(Reply()));
+    if (Ask(Protocol::MerQuery(channel))) {
+        outcome.Mer = std::string(Protocol::ReadMeasurementText(Reply()));
+        readings.Mer = *outcome.Mer;
+    }
+    if (Ask(Protocol::BerQuery(channel))) {
+        outcome.Ber = std::string(Protocol::ReadMeasurementText(Reply()));
+        readings.Ber = *outcome.Ber;
+    }
 }

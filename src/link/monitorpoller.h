@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,11 @@ struct TickOutcome {
     bool StatusLost = false;
     // The unit's channel (0 to 5) whose power, MER and BER the tick asked for.
     int PolledChannel = 0;
+    // What the tick read of that channel; none where the query failed, or where a power
+    // reply held no number.
+    std::optional<double> PowerDbm;
+    std::optional<std::string> Mer; // as the unit wrote it
+    std::optional<std::string> Ber; // as the unit wrote it
 };
 
 // Reads the unit's six channels over an open port: the registers once at the start, then
@@ -63,7 +69,7 @@ private:
     // The reply line of the last query that succeeded.
     std::string_view Reply() const { return TextOf(exchange_); }
     bool ReadStatus();
-    void ReadMeasurements(int channel);
+    void ReadMeasurements(int channel, TickOutcome& outcome);
 
     SerialPort* port_ = nullptr;
     ExchangeBuffer exchange_{};

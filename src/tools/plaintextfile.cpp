@@ -1,7 +1,7 @@
 // Reading and writing the tools editor's plain text files.
 #include "tools/plaintextfile.h"
 
-#include "ui/atomicsave.h"
+#include "files/atomicsave.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -2,6 +2,7 @@
 // so that tests can answer them from a script instead of a person.
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -40,6 +41,42 @@ public:
         Message(caption, text, icon, Buttons::Ok);
     }
 
+    // One setting that differs between the settings at hand and a unit's.
+    struct DifferenceRow {
+        QString What; // "configuration MER alarm", "point 3 frequency"
+        QString Ours; // as the editors show it: "650.000 MHz"
+        QString Unit;
+    };
+    // What differs between the settings at hand (a document, a backup) and a unit's.
+    struct Comparison {
+        QString Caption;           // the window caption
+        QString Heading;           // one line above the table: which unit, how many differ
+        QString OursTitle;         // the column of the settings at hand: "Document", "Backup"
+        QList<DifferenceRow> Rows; // empty when nothing differs
+        QString SameText;          // shown instead of the table when nothing differs
+        QString Question;          // empty: a notice with a Close button
+    };
+    // Shows a comparison. With a question: Yes or No (closing the window answers No);
+    // without one: Ok.
+    virtual Answer ShowComparison(const Comparison& comparison) = 0;
+
+    // One backup as the list shows it.
+    struct BackupItem {
+        QString Path;
+        QString Taken; // the local date and time it was taken, as text
+        QString Model;
+        QString PortName;
+    };
+    enum class BackupAction { Open, Restore };
+    struct BackupChoice {
+        BackupAction Action = BackupAction::Open;
+        QString Path;
+    };
+    // The list of backups in `folder`, newest first, with Open and Restore to unit; nothing
+    // when the user closes it without choosing.
+    virtual std::optional<BackupChoice> ChooseBackup(const QString& folder,
+                                                     const QList<BackupItem>& backups) = 0;
+
     // The print dialog for `printer`, which takes the choices made in it; false when the
     // user cancels.
     virtual bool PrintDialog(QPrinter& printer) = 0;
@@ -47,11 +84,13 @@ public:
     virtual bool PageSetupDialog(QPrinter& printer) = 0;
 };
 
-// Prompts shown with Qt's message boxes and file dialogs.
+// Prompts shown with Qt's message boxes and file dialogs. The comparison and the backups
+// list are windows of their own, which a subclass shows.
 class QtPrompts : public Prompts {
 public:
     explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
+    QWidget* Parent() const { return parent_; }
 
     Answer Message(const QString& caption, const QString& text, Icon icon,
                    Buttons buttons) override;

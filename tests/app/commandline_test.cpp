@@ -22,7 +22,7 @@ TEST(CommandLine, VersionIsTheProgramIdentity) {
         ASSERT_TRUE(answer) << option;
         EXPECT_EQ(answer->Status, 0);
         EXPECT_EQ(answer->Text, "RIVAN 2.00 - b00\n"
-                                "Copyright (c) 2026 Qelvar Instruments. All rights reserved.\n");
+                                "Copyright (c) 2026 Qelvar Instruments\n");
     }
 }
 

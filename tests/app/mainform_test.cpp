@@ -61,6 +61,10 @@ const ActionRow ActionTable[] = {
     {"ToolsMonitor", "&Monitor", "Remote control", 12},
     {"ToolsDetect", "&Detect", "Detect COM port", 13},
     {"HelpAbout", "&About", "Show application info", 11},
+    {"SendVerify", "Send and &verify...", "Back up the unit, send, and read back", 15},
+    {"CompareUnit", "&Compare with unit...", "Show what differs between the document and the unit",
+     16},
+    {"ToolsBackups", "&Backups...", "Open or restore a backup of a unit", 17},
 };
 
 QImage Picture(const QIcon& icon) {
@@ -127,8 +131,9 @@ TEST_F(MainFormTest, MenuHoldsTheActionsInTheirGroups) {
     EXPECT_EQ(menus[0],
               QStringList({"FileNew", "FileOpen", "FileSave", "FileSaveAs", "|", "FileExit"}));
     EXPECT_EQ(menus[1], QStringList({"EditPoint", "EditConfig", "EditMessage"}));
-    EXPECT_EQ(menus[2], QStringList({"SendData", "ReceiveData", "|", "ToolsEditor", "ToolsTerm",
-                                     "ToolsMonitor", "|", "ToolsDetect"}));
+    EXPECT_EQ(menus[2],
+              QStringList({"SendData", "ReceiveData", "SendVerify", "CompareUnit", "ToolsBackups",
+                           "|", "ToolsEditor", "ToolsTerm", "ToolsMonitor", "|", "ToolsDetect"}));
     EXPECT_EQ(menus[3], QStringList({"HelpAbout"}));
 }
 
@@ -147,10 +152,12 @@ TEST_F(MainFormTest, ToolBarShowsTheButtonsInGroups) {
         buttons << (button->defaultAction() ? button->defaultAction()->objectName()
                                             : button->objectName());
     }
-    EXPECT_EQ(buttons, QStringList({"FileExit", "|", "FileNew", "FileOpen", "FileSave", "|",
-                                    "EditPoint", "EditConfig", "EditMessage", "|", "ToolButDetect",
-                                    "ToolButMonitor", "SendData", "ReceiveData", "|", "ToolsEditor",
-                                    "ToolsTerm", "|", "HelpAbout"}));
+    EXPECT_EQ(buttons, QStringList({"FileExit",    "|",           "FileNew",       "FileOpen",
+                                    "FileSave",    "|",           "EditPoint",     "EditConfig",
+                                    "EditMessage", "|",           "ToolButDetect", "ToolButMonitor",
+                                    "SendData",    "SendVerify",  "CompareUnit",   "ReceiveData",
+                                    "|",           "ToolsEditor", "ToolsTerm",     "|",
+                                    "HelpAbout"}));
 }
 
 TEST_F(MainFormTest, OwnButtonsFollowTheirActionsButKeepTheirHintsAndPictures) {

@@ -1,7 +1,9 @@
 // Every window of the program fits a 1024 x 768 screen with room for its frame.
 #include "mainformfixture.h"
 
+#include "dialogs/backupsdlg.h"
 #include "dialogs/cfgeditordlg.h"
+#include "dialogs/comparedlg.h"
 #include "dialogs/detpointsdlg.h"
 #include "dialogs/messeditdlg.h"
 #include "dialogs/monitordlg.h"
@@ -60,6 +62,32 @@ QWidget* ProfileEditor(TMainForm& form, Prompts& prompts, std::unique_ptr<QWidge
         form.GetProfile(), [] {}, prompts, &form);
 }
 
+// Every field of the written blocks differing, and a long list of backups: the largest the
+// two windows get.
+Prompts::Comparison EveryFieldDiffers() {
+    Prompts::Comparison comparison{"Send and verify",
+                                   "RIVAN on COM3: 34 settings differ.",
+                                   "Document",
+                                   {},
+                                   "",
+                                   "Send these changes to the unit?"};
+    for (int row = 0; row < 34; ++row)
+        comparison.Rows.append({QStringLiteral("point %1 power warning").arg(row % 6 + 1),
+                                "-37 dBm", "1.0000000E-08"});
+    return comparison;
+}
+
+QList<Prompts::BackupItem> ManyBackups() {
+    QList<Prompts::BackupItem> backups;
+    for (int day = 1; day <= 28; ++day)
+        backups.append({QStringLiteral("/home/technician/.local/share/Qelvar/RIVAN/backups/"
+                                       "KALDORN-3C+-COM8-202612%1-235959-2.PRO")
+                            .arg(day, 2, 10, QLatin1Char('0')),
+                        QStringLiteral("2026-12-%1  23:59:59").arg(day, 2, 10, QLatin1Char('0')),
+                        "KALDORN-3C+", "COM8"});
+    return backups;
+}
+
 NoVersionBlockSource noVersions;
 Console console;
 
@@ -94,6 +122,20 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{"FindBox",
                    [](TMainForm& form, Prompts&, std::unique_ptr<QWidget>&) -> QWidget* {
                        return new TFindDlg(&form);
+                   }},
+        WindowCase{"CompareWindow",
+                   [](TMainForm& form, Prompts&, std::unique_ptr<QWidget>&) -> QWidget* {
+                       auto* dialog = new TCompareDlg(EveryFieldDiffers(), &form);
+                       dialog->adjustSize();
+                       return dialog;
+                   }},
+        WindowCase{"BackupsList",
+                   [](TMainForm& form, Prompts&, std::unique_ptr<QWidget>&) -> QWidget* {
+                       auto* dialog =
+                           new TBackupsDlg("/home/technician/.local/share/Qelvar/RIVAN/backups",
+                                           ManyBackups(), &form);
+                       dialog->adjustSize();
+                       return dialog;
                    }},
         WindowCase{"AboutBox",
                    [](TMainForm& form, Prompts&, std::unique_ptr<QWidget>&) -> QWidget* {

@@ -318,6 +318,18 @@ TEST_F(ScriptedUnitTest, MeasurementsShowTheReplyFromItsFifthCharacter) {
     EXPECT_EQ(Readings()[1].Mer, "") << "channel 2 is read on the next tick";
 }
 
+TEST_F(ScriptedUnitTest, TheTickSaysWhatItReadOfThePolledChannel) {
+    replies["*?MER00"] = "*MER32.5 dB";
+    replies.erase("*?BER00");
+    Poller().Start();
+    const TickOutcome outcome = Poller().Tick();
+
+    EXPECT_EQ(outcome.PolledChannel, 0);
+    EXPECT_EQ(outcome.PowerDbm, -37.0);
+    EXPECT_EQ(outcome.Mer, "32.5 dB");
+    EXPECT_EQ(outcome.Ber, std::nullopt) << "the BER query was refused";
+}
+
 TEST_F(ScriptedUnitTest, AFailedQueryLeavesItsReadingAndTheTickGoesOn) {
     Poller().Start();
     for (int tick = 0; tick < 6; ++tick)

@@ -20,6 +20,32 @@ Prompts::Answer ScriptedPrompts::Message(const QString& caption, const QString& 
     return answer;
 }
 
+Prompts::Answer ScriptedPrompts::ShowComparison(const Comparison& comparison) {
+    Comparisons.push_back(comparison);
+    if (comparison.Question.isEmpty())
+        return Answer::Ok;
+    if (Answers.empty()) {
+        ADD_FAILURE() << "unexpected question \"" << comparison.Question.toStdString() << "\"";
+        return Answer::No;
+    }
+    const Answer answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+}
+
+std::optional<Prompts::BackupChoice>
+ScriptedPrompts::ChooseBackup(const QString& folder, const QList<BackupItem>& backups) {
+    BackupLists.emplace_back(folder, backups);
+    if (BackupChoices.empty()) {
+        ADD_FAILURE() << "unexpected backups list";
+        return std::nullopt;
+    }
+    std::optional<BackupChoice> choice;
+    choice.swap(BackupChoices.front());
+    BackupChoices.pop_front();
+    return choice;
+}
+
 std::optional<QString> ScriptedPrompts::NextFileName() {
     if (FileNames.empty()) {
         ADD_FAILURE() << "unexpected file dialog";

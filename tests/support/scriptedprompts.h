@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class ScriptedPrompts : public Prompts {
@@ -30,7 +31,15 @@ public:
     // Answers for page-setup dialogs, in order: true for OK. None queued fails the test.
     std::deque<bool> PageSetupAnswers;
 
+    // Answers for backups lists, in order: a choice, or nothing for closing the list. A list
+    // shown with no answer queued fails the test and counts as closed.
+    std::deque<std::optional<BackupChoice>> BackupChoices;
+
     std::vector<Shown> Messages;
+    // Every comparison shown; one with a question takes its answer from Answers.
+    std::vector<Comparison> Comparisons;
+    // Every backups list shown: the folder and the backups, in the order shown.
+    std::vector<std::pair<QString, QList<BackupItem>>> BackupLists;
     std::vector<FileDialog> OpenDialogs;
     std::vector<FileDialog> SaveDialogs;
     int Beeps = 0;
@@ -41,6 +50,9 @@ public:
 
     Answer Message(const QString& caption, const QString& text, Icon icon,
                    Buttons buttons) override;
+    Answer ShowComparison(const Comparison& comparison) override;
+    std::optional<BackupChoice> ChooseBackup(const QString& folder,
+                                             const QList<BackupItem>& backups) override;
     std::optional<QString> OpenFileName(const FileDialog& dialog) override;
     std::optional<QString> SaveFileName(const FileDialog& dialog) override;
     void Beep() override {

@@ -1,5 +1,5 @@
 // The one way every file of the program is saved.
-#include "ui/atomicsave.h"
+#include "files/atomicsave.h"
 
 #include <QSaveFile>
 

@@ -1,5 +1,5 @@
 // Windows-1252 <-> text, independent of the system's locale and of ICU.
-#include "ui/codepage.h"
+#include "files/codepage.h"
 
 #include <array>
 

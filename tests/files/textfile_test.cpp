@@ -1,5 +1,5 @@
 // Text files of lines: every line end is read, CR LF is written, and failures keep old files.
-#include "app/textfile.h"
+#include "files/textfile.h"
 #include "support/filesizelimit.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The one way files are saved: whole or not at all where the folder allows, in place where it
 // does not.
-#include "ui/atomicsave.h"
+#include "files/atomicsave.h"
 
 #include "support/filesizelimit.h"
 #include "support/unprivileged.h"

@@ -1,8 +1,8 @@
 // Whole text files as lists of lines: any line end is read, CR LF is written, and a write
 // that fails leaves the previous file exactly as it was.
-#include "app/textfile.h"
+#include "files/textfile.h"
 
-#include "ui/atomicsave.h"
+#include "files/atomicsave.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // The single-byte code page of PRO files, RIVAN.LOG and the unit's replies.
-#include "ui/codepage.h"
+#include "files/codepage.h"
 
 #include <gtest/gtest.h>
 

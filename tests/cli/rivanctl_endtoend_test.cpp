@@ -1,0 +1,309 @@
+// rivanctl as a user runs it: a process against rivan-sim units on pseudo-terminals.
+#include "simprocess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+struct CtlRun {
+    int Exit = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// The lines of the default unit rivan-sim serves, as a PRO file holds them. Frequencies by
+// hand: 474000000 Hz is 1C40AA80, 522000000 is 1F1D1680, 650000000 is 26BE3680, 746000000
+// is 2C770E80, 858000000 is 33240A80, 1210000000 is 481F2280; each written low byte first.
+const std::vector<std::string> SimDataLines = {
+    "send *I22A01F001C001600E803000010270000", "send *I22A00400000180AA401C463C    #0",
+    "send *I22A00420010180161D1F463C    #1",   "send *I22A0044002018036BE26463C    #2",
+    "send *I22A004600301800E772C463C    #3",   "send *I22A004800401800A2433463C    #4",
+    "send *I22A004A0050080221F48463C    #5",
+};
+
+std::vector<std::string> FileLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    std::vector<std::string> lines;
+    for (const QByteArray& line : file.readAll().split('\n'))
+        lines.push_back(line.endsWith('\r') ? line.chopped(1).toStdString() : line.toStdString());
+    return lines;
+}
+
+// The data lines of a PRO file (the comments carry a time and a path).
+std::vector<std::string> DataLines(const QString& path) {
+    std::vector<std::string> data;
+    for (const std::string& line : FileLines(path))
+        if (line.starts_with("send"))
+            data.push_back(line);
+    return data;
+}
+
+void WriteFile(const QString& path, const std::vector<std::string>& lines) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    for (const std::string& line : lines)
+        file.write(QByteArray::fromStdString(line + "\r\n"));
+}
+
+class RivanctlEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!PseudoTerminalsAvailable())
+            GTEST_SKIP() << "this system hands out no pseudo-terminals";
+        ASSERT_TRUE(home.isValid());
+        // Every port leads nowhere until a test puts a unit on it.
+        for (int n = 1; n <= 8; ++n)
+            ports[n] = home.filePath(QStringLiteral("missing-%1").arg(n));
+    }
+
+    // A rivan-sim on COMn with extra options.
+    void Unit(int n, const std::vector<std::string>& arguments = {}) {
+        sims.push_back(std::make_unique<SimProcess>());
+        std::string error;
+        ASSERT_TRUE(sims.back()->Start(RIVAN_SIM_PATH, arguments, error)) << error;
+        ports[n] = QString::fromStdString(sims.back()->DevicePath());
+    }
+
+    CtlRun Ctl(const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (int n = 1; n <= 8; ++n)
+            environment.insert(QStringLiteral("RIVAN_COM%1").arg(n), ports[n]);
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), DataHome());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath("config"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(home.path());
+        process.start(QStringLiteral(RIVANCTL_PATH), arguments);
+        CtlRun run;
+        if (!process.waitForFinished(120000))
+            return run;
+        run.Exit = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        run.Out = process.readAllStandardOutput().toStdString();
+        run.Err = process.readAllStandardError().toStdString();
+        return run;
+    }
+
+    QString DataHome() const { return home.filePath("data"); }
+    QString Path(const char* name) const { return home.filePath(QString::fromLatin1(name)); }
+
+    // A default unit's file with point 3 moved to 474 MHz (80AA401C) and MER alarm 19 (13).
+    QString EditedFile() {
+        const QString path = Path("edited.pro");
+        std::vector<std::string> lines = {"# edited by hand"};
+        lines.insert(lines.end(), SimDataLines.begin(), SimDataLines.end());
+        lines[1] = "send *I22A01F001C001300E803000010270000";
+        lines[4] = "send *I22A00440020180AA401C463C    #2";
+        WriteFile(path, lines);
+        return path;
+    }
+
+    QTemporaryDir home;
+    QString ports[9];
+    std::vector<std::unique_ptr<SimProcess>> sims;
+};
+
+TEST_F(RivanctlEndToEnd, ReceiveFindsTheUnitAndWritesItsProFile) {
+    Unit(3);
+    const CtlRun run = Ctl({"receive", "-o", Path("unit.pro")});
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_THAT(run.Out, HasSubstr("received RIVAN ver1.05 into"));
+    const std::vector<std::string> lines = FileLines(Path("unit.pro"));
+    ASSERT_GE(lines.size(), 15u);
+    EXPECT_EQ(lines[0], std::string(58, '#'));
+    EXPECT_EQ(lines[1].rfind("# " + Path("unit.pro").toStdString() + " created at ", 0), 0u);
+    EXPECT_EQ(lines[2], "# by RIVAN (v2.00 - b00)");
+    EXPECT_EQ(DataLines(Path("unit.pro")), SimDataLines);
+    // Nothing went to the progress bar: standard error is no terminal here.
+    EXPECT_EQ(run.Err, "");
+}
+
+TEST_F(RivanctlEndToEnd, AUnitThatStopsMidWayLeavesNoFileAndExits4) {
+    Unit(2, {"--hangup", "10"});
+    const CtlRun run = Ctl({"receive", "--port", "COM2", "-o", Path("partial.pro")});
+    EXPECT_EQ(run.Exit, 4);
+    EXPECT_THAT(run.Err, HasSubstr("COM2: the unit stopped answering mid-way"));
+    EXPECT_FALSE(QFile::exists(Path("partial.pro")));
+}
+
+TEST_F(RivanctlEndToEnd, SendBacksUpSendsAndVerifies) {
+    Unit(3);
+    const QString file = EditedFile();
+    const CtlRun run = Ctl({"send", "--port", "COM3", file});
+    ASSERT_EQ(run.Exit, 0) << run.Err << run.Out;
+    EXPECT_THAT(run.Out, HasSubstr("sent: processed 7 data lines of 15"));
+    EXPECT_THAT(run.Out, HasSubstr("verified: 7 blocks match"));
+
+    // The backup holds what the unit held before.
+    const QStringList backups =
+        QDir(DataHome() + "/Qelvar/RIVAN/backups").entryList({"RIVAN-COM3-*.PRO"}, QDir::Files);
+    ASSERT_EQ(backups.size(), 1);
+    EXPECT_EQ(backups.front().size(), QStringLiteral("RIVAN-COM3-20260314-091502.PRO").size());
+    EXPECT_EQ(DataLines(DataHome() + "/Qelvar/RIVAN/backups/" + backups.front()), SimDataLines);
+
+    // The unit now holds the file's settings.
+    ASSERT_EQ(Ctl({"receive", "--port", "COM3", "-o", Path("after.pro")}).Exit, 0);
+    std::vector<std::string> expected = SimDataLines;
+    expected[0] = "send *I22A01F001C001300E803000010270000";
+    expected[3] = "send *I22A00440020180AA401C463C    #2";
+    EXPECT_EQ(DataLines(Path("after.pro")), expected);
+}
+
+TEST_F(RivanctlEndToEnd, SendRefusesAMalformedFileAndAnUnreadableOne) {
+    Unit(3);
+    WriteFile(Path("bad.pro"), {SimDataLines[0], "send", SimDataLines[1]});
+    const CtlRun bad = Ctl({"send", "--port", "COM3", Path("bad.pro")});
+    EXPECT_EQ(bad.Exit, 2);
+    EXPECT_THAT(bad.Err, HasSubstr("line 2 is malformed; nothing sent"));
+    const CtlRun missing = Ctl({"send", "--port", "COM3", Path("nowhere.pro")});
+    EXPECT_EQ(missing.Exit, 2);
+    EXPECT_THAT(missing.Err, HasSubstr("nowhere.pro"));
+}
+
+TEST_F(RivanctlEndToEnd, SendToThreeUnitsAtOnce) {
+    Unit(1);
+    Unit(4, {"--name", "KALDORN-3C+"});
+    Unit(7);
+    const QString file = EditedFile();
+    const CtlRun run = Ctl({"send", "--port", "COM1,COM4,COM7", "--no-backup", file});
+    ASSERT_EQ(run.Exit, 0) << run.Err << run.Out;
+    EXPECT_THAT(run.Out, HasSubstr("COM1: verified: 7 blocks match (exit 0)\n"
+                                   "COM4: verified: 7 blocks match (exit 0)\n"
+                                   "COM7: verified: 7 blocks match (exit 0)\n"));
+    EXPECT_FALSE(QDir(DataHome()).exists());
+}
+
+TEST_F(RivanctlEndToEnd, DiffSaysEqualOrNamesEachField) {
+    Unit(5);
+    WriteFile(Path("same.pro"), SimDataLines);
+    const CtlRun equal = Ctl({"diff", "--port", "COM5", Path("same.pro")});
+    EXPECT_EQ(equal.Exit, 0) << equal.Err;
+    EXPECT_THAT(equal.Out, HasSubstr("equal: RIVAN ver1.05 holds the settings of same.pro"));
+
+    const CtlRun unequal = Ctl({"diff", "--port", "COM5", EditedFile()});
+    EXPECT_EQ(unequal.Exit, 1);
+    EXPECT_EQ(unequal.Out, "MER alarm: file 19 dB, unit 22 dB\n"
+                           "point 3 frequency: file 474.000 MHz, unit 650.000 MHz\n"
+                           "2 differences\n");
+}
+
+TEST_F(RivanctlEndToEnd, CheckTellsWhatEachLineDoes) {
+    WriteFile(Path("good.pro"), {"# settings", SimDataLines[0], SimDataLines[3]});
+    const CtlRun good = Ctl({"check", Path("good.pro")});
+    EXPECT_EQ(good.Exit, 0);
+    EXPECT_THAT(good.Out, HasSubstr("  1: comment\n"
+                                    "  2: data block applied to configuration\n"
+                                    "  3: data block applied to point 3\n"));
+    EXPECT_THAT(good.Out, HasSubstr("  point 3: on, 650.000 MHz, power alarm -47 dBm, power "
+                                    "warning -37 dBm\n"));
+
+    WriteFile(Path("bad.pro"), {"send *I22A0041000", "send #1", SimDataLines[0]});
+    const CtlRun bad = Ctl({"check", "--json", Path("bad.pro")});
+    EXPECT_EQ(bad.Exit, 1);
+    EXPECT_THAT(bad.Out, HasSubstr("\"kind\":\"skipped\""));
+    EXPECT_THAT(bad.Out, HasSubstr("\"kind\":\"malformed\""));
+    EXPECT_THAT(bad.Out, HasSubstr("\"kind\":\"not read\""));
+    EXPECT_THAT(bad.Out, HasSubstr("\"problems\":2"));
+}
+
+TEST_F(RivanctlEndToEnd, MonitorWritesACsvRowPerChannelPerRound) {
+    Unit(6);
+    const CtlRun run = Ctl({"monitor", "--port", "COM6", "--interval", "0", "--count", "2", "--csv",
+                            Path("readings.csv")});
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    const std::vector<std::string> rows = FileLines(Path("readings.csv"));
+    ASSERT_EQ(rows.size(), 1u + 12u + 1u); // header, 2 x 6 rows, the empty tail after CR LF
+    EXPECT_EQ(rows[0], "time,channel,enabled,frequency_khz,power_dbm,mer_db,ber,alarm,warning");
+    EXPECT_EQ(rows.back(), "");
+    for (std::size_t i = 1; i <= 12; ++i)
+        EXPECT_EQ(std::count(rows[i].begin(), rows[i].end(), ','), 8) << rows[i];
+    // Round one measures channel 1, round two channel 2; channel 6 is off at 1210 MHz.
+    EXPECT_THAT(rows[1],
+                ::testing::MatchesRegex(".*,1,1,474000,-?[0-9]+\\.[0-9]{2},[0-9]+\\.[0-9]{2},"
+                                        "[0-9]\\.[0-9]{2}E-[0-9]{2},[01],[01]"));
+    EXPECT_THAT(rows[6], ::testing::EndsWith(",6,0,1210000,,,,0,0"));
+    EXPECT_THAT(rows[8], ::testing::MatchesRegex(".*,2,1,522000,-?[0-9]+\\.[0-9]{2},.*"));
+    // Six text lines per round on standard output.
+    EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), 12);
+}
+
+TEST_F(RivanctlEndToEnd, DetectAllFindsThreeUnitsBesideFiveMissingPorts) {
+    Unit(2);
+    Unit(5, {"--name", "PELCAN", "--version", "2.5"});
+    Unit(8);
+    const CtlRun run = Ctl({"detect", "--all"});
+    ASSERT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_THAT(run.Out, HasSubstr("COM2: RIVAN ver1.05\n"));
+    EXPECT_THAT(run.Out, HasSubstr("COM5: PELCAN ver2.50\n"));
+    EXPECT_THAT(run.Out, HasSubstr("COM8: RIVAN ver1.05\n"));
+    EXPECT_THAT(run.Out, HasSubstr("COM1: cannot open " + ports[1].toStdString() + ": missing\n"));
+    EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), 8);
+}
+
+TEST_F(RivanctlEndToEnd, NoUnitAnywhereExits3AndBadArgumentsExit2) {
+    const CtlRun none = Ctl({"detect"});
+    EXPECT_EQ(none.Exit, 3);
+    EXPECT_THAT(none.Out, HasSubstr("COM1 not available"));
+    const CtlRun noDevice = Ctl({"diff", "--device", Path("nothing"), Path("x.pro")});
+    EXPECT_EQ(noDevice.Exit, 2); // the file is read first
+    WriteFile(Path("x.pro"), SimDataLines);
+    const CtlRun notSerial = Ctl({"diff", "--device", Path("x.pro"), Path("x.pro")});
+    EXPECT_EQ(notSerial.Exit, 3);
+    EXPECT_THAT(notSerial.Err, HasSubstr("cannot be opened: not a serial port"));
+    for (const QStringList& arguments :
+         {QStringList{"--frobnicate"}, QStringList{"receive"}, QStringList{"send"},
+          QStringList{"diff", "--port", "COM9", "x.pro"}, QStringList{"fly"},
+          QStringList{"monitor", "--count", "0"}}) {
+        const CtlRun run = Ctl(arguments);
+        EXPECT_EQ(run.Exit, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(std::count(run.Err.begin(), run.Err.end(), '\n'), 1) << run.Err;
+    }
+}
+
+TEST_F(RivanctlEndToEnd, HelpListsEveryCommandOptionAndExitCode) {
+    const CtlRun run = Ctl({"--help"});
+    EXPECT_EQ(run.Exit, 0);
+    for (const char* word : {"ports",
+                             "detect",
+                             "receive",
+                             "send",
+                             "diff",
+                             "check",
+                             "monitor",
+                             "--port",
+                             "--device",
+                             "--all",
+                             "--output",
+                             "--no-backup",
+                             "--no-verify",
+                             "--interval",
+                             "--count",
+                             "--csv",
+                             "--json",
+                             "--quiet",
+                             "--help",
+                             "--version",
+                             "  0  success",
+                             "  1  differences",
+                             "  2  usage error",
+                             "  3  no unit found",
+                             "  4  the unit refused"})
+        EXPECT_THAT(run.Out, HasSubstr(word));
+}
+
+} // namespace
