@@ -12,7 +12,7 @@ class ActivityLog {
 public:
     // How long a held panel may lag behind the log: short enough to read as live, long
     // enough that a receive repaints the panel a few times instead of once per reply.
-    static constexpr int HeldPanelLagMs = 50;
+    static constexpr int HeldPanelLagMs = 100;
 
     // Shows the lines in `view`; the log never edits or removes a line once shown.
     explicit ActivityLog(QPlainTextEdit& view);
