@@ -12,13 +12,15 @@
 //   0.3 to 1 ms) do not count.
 #include "app/mainform.h"
 #include "link/device/deviceportdriver.h"
+#include "link/device/deviceterminalport.h"
 #include "link/equipmentlink.h"
 #include "link/protocol.h"
 #include "profile/equipmentprofile.h"
+#include "profile/memorycommands.h"
 #include "profile/memorymap.h"
 #include "ui/prompts.h"
 
-#include "simprocess.h"
+#include "support/simprocess.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,14 +66,14 @@ double WireMs(long bytes) {
 
 // The 39 block reads of a receive, in the program's order.
 std::vector<std::string> ReceiveCommands() {
-    std::vector<std::string> commands = {Protocol::MemoryReadCommand(
-        MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength)};
+    std::vector<std::string> commands = {
+        MemoryCommands::Read(MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength)};
     for (int point = 0; point < MemoryMap::PointCount; ++point)
-        commands.push_back(Protocol::MemoryReadCommand(MemoryMap::PointAddress(point),
-                                                       MemoryMap::PointReadLength));
+        commands.push_back(
+            MemoryCommands::Read(MemoryMap::PointAddress(point), MemoryMap::PointReadLength));
     for (int slot = 0; slot < MemoryMap::MessageCount; ++slot)
-        commands.push_back(Protocol::MemoryReadCommand(MemoryMap::MessageAddress(slot),
-                                                       MemoryMap::MessageReadLength));
+        commands.push_back(
+            MemoryCommands::Read(MemoryMap::MessageAddress(slot), MemoryMap::MessageReadLength));
     return commands;
 }
 
@@ -353,7 +355,7 @@ class Bench {
 public:
     Bench(const std::string& device, int rounds)
         : device_(device), rounds_(rounds), timing_(driver_), link_(timing_),
-          window_(prompts_, timing_) {}
+          window_(prompts_, timing_, terminalPort_) {}
 
     bool Run() {
         // One detection each finds the unit on COM1; every conversation after it opens the
@@ -446,11 +448,8 @@ private:
     }
 
     bool LinkReceive() {
-        ScriptLineList lines;
-        EquipmentProfile profile(lines);
-        profile.SetDefaults();
         QuietEvents events;
-        if (link_.ReceiveProfile(profile, lines, "now", events) != ReceiveOutcome::Complete) {
+        if (link_.ReceiveProfile(events).Outcome != ReceiveOutcome::Complete) {
             std::fprintf(stderr, "bench_conversations: the link's receive failed\n");
             return false;
         }
@@ -476,8 +475,10 @@ private:
         ScriptLineList lines;
         EquipmentProfile profile(lines);
         profile.SetDefaults();
+        ScriptLineList script;
+        profile.WriteScript(script, "BENCH.PRO", "now");
         QuietEvents events;
-        if (link_.SendProfile(profile, lines, "BENCH.PRO", "now", events) != SendOutcome::Sent) {
+        if (link_.SendProfile(script, "BENCH.PRO", events) != SendOutcome::Sent) {
             std::fprintf(stderr, "bench_conversations: the link's send failed\n");
             return false;
         }
@@ -518,6 +519,8 @@ private:
     TimingDriver timing_;
     EquipmentLink link_;
     BenchPrompts prompts_;
+    // The window wants one; the benchmark runs no terminal.
+    DeviceTerminalPort terminalPort_;
     TMainForm window_;
 
     std::vector<std::string> replies_;

@@ -3,8 +3,8 @@
 // round takes on the line. Built against a tree without trends, it gives the figures before.
 #include "dialogs/monitordlg.h"
 #include "link/serialport.h"
-#include "link/simulateddriver.h"
-#include "link/simulatedunit.h"
+#include "link/sim/simulateddriver.h"
+#include "link/sim/simulatedunit.h"
 #include "ui/prompts.h"
 
 #if __has_include("dialogs/monitortrends.h")
@@ -35,6 +35,10 @@ public:
     std::optional<QString> OpenFileName(const FileDialog&) override { return std::nullopt; }
     std::optional<QString> SaveFileName(const FileDialog&) override { return FileName; }
     void Beep() override {}
+    Answer ShowComparison(const Comparison&) override { return Answer::No; }
+    std::optional<BackupChoice> ChooseBackup(const QString&, const QList<BackupItem>&) override {
+        return std::nullopt;
+    }
     bool PrintDialog(QPrinter&) override { return false; }
     bool PageSetupDialog(QPrinter&) override { return false; }
 };
