@@ -101,16 +101,21 @@ TMainForm::CommandGuard::CommandGuard(TMainForm& form, QAction* action, CommandK
     : form_(form), action_(action), kind_(kind) {
     assert(action_ && "a command guard needs the command's action");
     ++form_.running_[action_];
-    if (kind_ == CommandKind::Conversation)
+    if (kind_ == CommandKind::Conversation) {
         ++form_.conversations_;
+        // Lines come faster than the panel can be repainted for each.
+        form_.log_.HoldPanel();
+    }
     form_.UpdateActions();
 }
 
 TMainForm::CommandGuard::~CommandGuard() {
     if (--form_.running_[action_] == 0)
         form_.running_.remove(action_);
-    if (kind_ == CommandKind::Conversation)
+    if (kind_ == CommandKind::Conversation) {
         --form_.conversations_;
+        form_.log_.ReleasePanel();
+    }
     form_.UpdateActions();
 }
 
