@@ -3,7 +3,7 @@
 #include "link/device/deviceportdriver.h"
 #include "link/serialport.h"
 
-#include "simprocess.h"
+#include "support/simprocess.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -3,9 +3,10 @@
 #include "link/exchangebuffer.h"
 #include "link/protocol.h"
 #include "link/serialport.h"
+#include "profile/memorycommands.h"
 #include "profile/memorymap.h"
 
-#include "simprocess.h"
+#include "support/simprocess.h"
 
 #include <QCoreApplication>
 
@@ -69,14 +70,14 @@ double WireMs(long bytes) {
 }
 
 std::vector<std::string> ReceiveCommands() {
-    std::vector<std::string> commands = {Protocol::MemoryReadCommand(
-        MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength)};
+    std::vector<std::string> commands = {
+        MemoryCommands::Read(MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength)};
     for (int point = 0; point < MemoryMap::PointCount; ++point)
-        commands.push_back(Protocol::MemoryReadCommand(MemoryMap::PointAddress(point),
-                                                       MemoryMap::PointReadLength));
+        commands.push_back(
+            MemoryCommands::Read(MemoryMap::PointAddress(point), MemoryMap::PointReadLength));
     for (int slot = 0; slot < MemoryMap::MessageCount; ++slot)
-        commands.push_back(Protocol::MemoryReadCommand(MemoryMap::MessageAddress(slot),
-                                                       MemoryMap::MessageReadLength));
+        commands.push_back(
+            MemoryCommands::Read(MemoryMap::MessageAddress(slot), MemoryMap::MessageReadLength));
     return commands;
 }
 

@@ -3,8 +3,8 @@
 // round takes on the line. Built against a tree without trends, it gives the figures before.
 #include "dialogs/monitordlg.h"
 #include "link/serialport.h"
-#include "link/simulateddriver.h"
-#include "link/simulatedunit.h"
+#include "link/sim/simulateddriver.h"
+#include "link/sim/simulatedunit.h"
 #include "ui/prompts.h"
 
 #if __has_include("dialogs/monitortrends.h")

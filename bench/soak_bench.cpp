@@ -8,8 +8,8 @@
 #include "link/monitorpoller.h"
 #include "link/monitorrecord.h"
 #include "link/serialport.h"
-#include "link/simulateddriver.h"
-#include "link/simulatedunit.h"
+#include "link/sim/simulateddriver.h"
+#include "link/sim/simulatedunit.h"
 #include "profile/equipmentprofile.h"
 #include "ui/prompts.h"
 

@@ -3,6 +3,7 @@
 // give exactly the profile Open reads from the file.
 #include "fuzzcheck.h"
 #include "profile/equipmentprofile.h"
+#include "profile/memorycommands.h"
 #include "profile/profilecompare.h"
 #include "profile/proscript.h"
 #include "profile/scriptcheck.h"
@@ -120,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         case LineVerdict::Applied:
         case LineVerdict::Skipped: {
             Require(parsed.Kind == ScriptLineKind::DataLine, "only a data line carries a block");
-            const ProScript::DataBlock block = ProScript::DecodeDataToken(parsed.Token);
+            const MemoryCommands::WrittenBlock block = MemoryCommands::DecodeWrite(parsed.Token);
             const EquipmentProfile before = applied;
             applied.ApplyDataBlock(block.Address, block.Data);
             if (check.Verdict == LineVerdict::Skipped) {

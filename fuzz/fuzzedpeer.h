@@ -1,7 +1,7 @@
 // A far end for a simulated line that sends whatever the fuzz input says, when it says.
 #pragma once
 
-#include "link/linepeer.h"
+#include "link/sim/linepeer.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -3,6 +3,7 @@
 #include "profile/proscript.h"
 #include "fuzzcheck.h"
 #include "profile/equipmentprofile.h"
+#include "profile/memorycommands.h"
 #include "profilecompare.h"
 #include "scriptlines.h"
 
@@ -172,7 +173,7 @@ void CheckWrittenLines(const ScriptLineList& written) {
             continue;
         }
         Require(result.Kind == ScriptLineKind::DataLine, "the seven data lines are data lines");
-        const ProScript::DataBlock block = ProScript::DecodeDataToken(result.Token);
+        const MemoryCommands::WrittenBlock block = MemoryCommands::DecodeWrite(result.Token);
         const bool configuration = i == ConfigurationLineIndex;
         const std::uint16_t address =
             configuration

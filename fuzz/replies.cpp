@@ -3,6 +3,7 @@
 #include "fuzzcheck.h"
 #include "link/protocol.h"
 #include "profile/equipmentprofile.h"
+#include "profile/hexfields.h"
 #include "profile/memorymap.h"
 #include "profilecompare.h"
 
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +26,8 @@ constexpr std::size_t FrequencyLength = 9;
 constexpr std::uint16_t MaxByte = 0xFF;
 constexpr std::uint32_t MaxFrequencyKHz = 4294967;
 constexpr std::size_t MessageLength = EquipmentProfile::MessageLength;
-constexpr int MaxHexDigits = 4;
+// The unit's hex fields hold at most 32 bits: eight digits.
+constexpr int MaxHexDigits = 8;
 // A power reply holds at most 8 characters of a number: its magnitude stays below 10^8
 // hundredths of a dB.
 constexpr double PowerLimit = 1.0E8 * 0.01 + 107.0;
@@ -95,24 +98,21 @@ void CheckVersion(std::string_view reply) {
     Require(std::isfinite(*version) && *version >= 0.0f, "a version is a finite number >= 0");
 }
 
-void CheckBlockData(std::uint16_t address, std::string_view reply) {
+// The memory map knows a block exactly where the map gives one, with its digits.
+void CheckBlockLocation(std::uint16_t address) {
+    const std::optional<MemoryMap::Block> block = MemoryMap::LocateBlock(address);
     const std::size_t needed = ExpectedDigits(address);
-    Require(Protocol::BlockDataDigits(address) == static_cast<int>(needed),
-            "a block brings the digits the memory map gives it");
-    const std::optional<std::string_view> data = Protocol::ReadBlockData(address, reply);
-    const bool fits = needed != 0 && reply.size() >= BlockHeaderLength + needed;
-    Require(data.has_value() == fits, "block data only for a known block with all its digits");
-    if (!data) {
+    Require(block.has_value() == (needed != 0), "a block starts only where the map gives one");
+    if (!block) {
         return;
     }
-    Require(data->size() <= reply.size() && Inside(*data, reply),
-            "block data never reaches beyond the reply");
-    Require(*data == reply.substr(BlockHeaderLength),
-            "block data follows the four-character header");
+    Require(block->DataDigits == static_cast<int>(needed),
+            "a block brings the digits the memory map gives it");
 }
 
 void CheckHexDigits(std::string_view text, int count) {
-    const std::uint16_t value = Protocol::HexDigitsValue(text, count);
+    const std::size_t maxDigits = count <= 0 ? 0 : static_cast<std::size_t>(count);
+    const std::uint32_t value = HexFields::LeadingHexValue(text, maxDigits);
     // The leading hex digits it may read, read again by the standard library.
     std::size_t digits = 0;
     const std::size_t limit =
@@ -120,7 +120,7 @@ void CheckHexDigits(std::string_view text, int count) {
     while (digits < limit && digits < text.size() && IsHexDigit(text[digits])) {
         ++digits;
     }
-    unsigned expected = 0;
+    std::uint32_t expected = 0;
     if (digits > 0) {
         std::from_chars(text.data(), text.data() + digits, expected, 16);
     }
@@ -213,7 +213,8 @@ void CheckReceivedBlock(std::uint16_t address, std::string_view reply, const Def
     const std::string_view data =
         reply.size() > BlockHeaderLength ? reply.substr(BlockHeaderLength) : std::string_view{};
     profile.ApplyDataBlock(address, data);
-    const bool taken = Protocol::ReadBlockData(address, reply).has_value();
+    const bool taken =
+        ExpectedDigits(address) != 0 && reply.size() >= BlockHeaderLength + ExpectedDigits(address);
     const bool message = address < MemoryMap::MessageEnd;
     const bool configuration = address == MemoryMap::ConfigurationAddress;
     const bool point = !message && !configuration;
@@ -264,13 +265,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         CheckHexDigits(reply, count);
     }
     for (const std::uint16_t address : blocks) {
-        CheckBlockData(address, reply);
+        CheckBlockLocation(address);
         CheckReceivedBlock(address, reply, defaults);
     }
     // Any address at all, from the first two bytes: outside the map nothing is read.
     if (size >= 2) {
         const auto address = static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
-        CheckBlockData(address, reply.substr(2));
+        CheckBlockLocation(address);
+        CheckReceivedBlock(address, reply.substr(2), defaults);
     }
     return 0;
 }

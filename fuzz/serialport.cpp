@@ -6,7 +6,9 @@
 #include "link/exchangebuffer.h"
 #include "link/monitorpoller.h"
 #include "link/protocol.h"
-#include "link/simulateddriver.h"
+#include "link/sim/simulateddriver.h"
+#include "profile/memorycommands.h"
+#include "profile/memorymap.h"
 
 #include "fuzzedpeer.h"
 
@@ -37,7 +39,7 @@ constexpr std::size_t MaxMisses = 32;
 constexpr std::size_t MaxLineText = 253;
 constexpr std::size_t MaxCapacity = 300;
 constexpr int MaxOperations = 48;
-constexpr int ChannelCount = Protocol::ChannelCount;
+constexpr int ChannelCount = MemoryMap::ChannelCount;
 constexpr std::size_t FrequencyLength = 9;
 
 using Storage = std::array<char, BufferSize + GuardSize>;
@@ -226,12 +228,12 @@ private:
         case 7:
             return Protocol::BerQuery(PickChannel());
         case 8:
-            return Protocol::MemoryReadCommand(input_.ConsumeIntegral<std::uint16_t>(),
-                                               input_.ConsumeIntegralInRange(0, 0xFFF));
+            return MemoryCommands::Read(input_.ConsumeIntegral<std::uint16_t>(),
+                                        input_.ConsumeIntegralInRange(0, 0xFFF));
         case 9: {
             const std::vector<std::uint8_t> bytes(input_.ConsumeIntegralInRange(0, 130),
                                                   input_.ConsumeIntegral<std::uint8_t>());
-            return Protocol::MemoryWriteCommand(input_.ConsumeIntegral<std::uint16_t>(), bytes);
+            return MemoryCommands::Write(input_.ConsumeIntegral<std::uint16_t>(), bytes);
         }
         case 10:
             return std::string(Protocol::ResyncLine);

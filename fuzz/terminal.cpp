@@ -3,12 +3,12 @@
 // above the terminal area is never written by them, the cursor stays in the terminal area,
 // every byte shows as the rules give, and exactly the typed bytes reach the port.
 #include "fuzzcheck.h"
-#include "tools/console.h"
-#include "tools/consolebuffer.h"
-#include "tools/terminalport.h"
-#include "tools/terminalscreen.h"
-#include "tools/terminalsettingsstore.h"
-#include "tools/terminalutility.h"
+#include "link/terminalport.h"
+#include "tools/terminal/console.h"
+#include "tools/terminal/consolebuffer.h"
+#include "tools/terminal/terminalscreen.h"
+#include "tools/terminal/terminalsettingsstore.h"
+#include "tools/terminal/terminalutility.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
@@ -104,6 +105,9 @@ public:
         Written.push_back(byte);
         return 0;
     }
+    // Received bytes reach the terminal straight from the fuzz input.
+    int ReadAvailable(std::vector<std::uint8_t>&, std::size_t) override { return 0; }
+    void SetReadyNotice(std::function<void()>) override {}
     void Close() override { open_ = false; }
     bool IsOpen() const override { return open_; }
 

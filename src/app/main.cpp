@@ -10,10 +10,11 @@
 #include "dialogs/monitordlg.h"
 #include "dialogs/passworddlg.h"
 #include "link/device/deviceportdriver.h"
+#include "link/device/deviceterminalport.h"
 #include "profile/programidentity.h"
-#include "tools/aboutbox.h"
-#include "tools/scratchpad.h"
-#include "tools/versionblocksource.h"
+#include "tools/about/aboutbox.h"
+#include "tools/about/versionblocksource.h"
+#include "tools/editor/scratchpad.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
@@ -45,7 +46,8 @@ int main(int argc, char** argv) {
 
         DialogPrompts prompts;
         DevicePortDriver portDriver;
-        TMainForm mainForm(prompts, portDriver);
+        DeviceTerminalPort terminalPort;
+        TMainForm mainForm(prompts, portDriver, terminalPort);
         prompts.SetParent(&mainForm);
         const auto versionSource = MakeSystemVersionBlockSource();
         TAboutBox aboutBox(*versionSource, &mainForm);

@@ -9,9 +9,10 @@
 #include "files/codepage.h"
 #include "files/textfile.h"
 #include "profile/programidentity.h"
-#include "tools/aboutbox.h"
-#include "tools/scratchpad.h"
-#include "tools/terminalrunner.h"
+#include "tools/about/aboutbox.h"
+#include "tools/editor/scratchpad.h"
+#include "tools/terminal/terminalrunner.h"
+#include "ui/captions.h"
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -43,8 +44,6 @@ const QString NoPortText = QStringLiteral("Port?");
 constexpr std::array<int, TMainForm::PanelCount> PanelWidths = {270, 150, 50};
 
 const QString SaveQuestionCaption = QStringLiteral("RIVAN Editor");
-const QString SaveQuestion = QStringLiteral("The current file has been modified. Save changes?");
-const QString ErrorCaption = QStringLiteral("RIVAN error");
 const QString SaveFailedText = QStringLiteral("Unable to save the file");
 const QString SendFailedText = QStringLiteral("Unable to send data");
 const QString ReceiveFailedText = QStringLiteral("Unable to receive data");
@@ -53,8 +52,6 @@ const QString ReceiveIncompleteText =
     QStringLiteral("Error loading equipment data. Using default.");
 const QString SendNoUnitLine = QStringLiteral("ERROR: unable to send data. Check connection");
 const QString ReceiveNoUnitLine = QStringLiteral("ERROR: unable to receive data. Check connection");
-constexpr int DetectFoundImage = 14;
-constexpr int DetectNotUsedImage = 13;
 
 const QString OpenProTitle = QStringLiteral("Open PRO file");
 const QString OpenProFilter = QStringLiteral("PRO files (*.pro)");
@@ -111,9 +108,10 @@ TMainForm::CommandGuard::~CommandGuard() {
     form_.UpdateActions();
 }
 
-TMainForm::TMainForm(Prompts& prompts, PortDriver& driver, QWidget* parent)
-    : QMainWindow(parent), prompts_(prompts), LogRichEdit(new QPlainTextEdit(this)),
-      log_(*LogRichEdit), link_(driver) {
+TMainForm::TMainForm(Prompts& prompts, PortDriver& driver, TerminalPort& terminalPort,
+                     QWidget* parent)
+    : QMainWindow(parent), prompts_(prompts), terminalPort_(terminalPort),
+      LogRichEdit(new QPlainTextEdit(this)), log_(*LogRichEdit), link_(driver) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QString::fromLatin1(ProgramName));
     setWindowIcon(ImageList::Icon(ImageList::Monitor));
@@ -337,8 +335,8 @@ bool TMainForm::FormCloseQuery() {
 bool TMainForm::QuerySaveChanges() {
     if (!DocumentPresent || !Modified)
         return true;
-    switch (prompts_.Message(SaveQuestionCaption, SaveQuestion, Prompts::Icon::Warning,
-                             Prompts::Buttons::YesNoCancel)) {
+    switch (prompts_.Message(SaveQuestionCaption, Captions::SaveChangesQuestion,
+                             Prompts::Icon::Warning, Prompts::Buttons::YesNoCancel)) {
     case Prompts::Answer::Yes:
         FileSaveExecute();
         return !Modified;
@@ -404,7 +402,7 @@ bool TMainForm::WriteProfile(const QString& name) {
     if (WriteTextLines(name, ScriptLines).Ok)
         return true;
     Modified = true;
-    prompts_.Notify(ErrorCaption, SaveFailedText, Prompts::Icon::Error);
+    prompts_.Notify(Captions::Error, SaveFailedText, Prompts::Icon::Error);
     return false;
 }
 
@@ -497,14 +495,22 @@ void TMainForm::EditMessageExecute() {}
 void TMainForm::SendDataExecute() {
     CommandGuard guard(*this, SendData, CommandKind::Conversation);
     log_.AppendStamped(QStringLiteral("Tools: send data started at "));
-    switch (link_.SendProfile(CurrentProfile, ScriptLines, ToCodePage(FileName),
-                              ToCodePage(ActivityLog::Now()), *this)) {
+    // What goes to the unit is the profile as it stands now, not the lines of a file; the
+    // document takes the new lines once the unit was found.
+    const std::string scriptName = ToCodePage(FileName);
+    ScriptLineList script;
+    EquipmentProfile(CurrentProfile)
+        .WriteScript(script, scriptName, ToCodePage(ActivityLog::Now()));
+    const SendOutcome outcome = link_.SendProfile(script, scriptName, *this);
+    if (outcome != SendOutcome::NoUnit)
+        ScriptLines = std::move(script);
+    switch (outcome) {
     case SendOutcome::NoUnit:
         prompts_.Beep();
         log_.AppendLine(SendNoUnitLine);
         break;
     case SendOutcome::Error:
-        prompts_.Notify(ErrorCaption, SendFailedText, Prompts::Icon::Error);
+        prompts_.Notify(Captions::Error, SendFailedText, Prompts::Icon::Error);
         break;
     case SendOutcome::Sent:
     case SendOutcome::LineFailed:
@@ -529,9 +535,16 @@ void TMainForm::ReceiveIntoNewDocument() {
     CurrentProfile.SetDefaults();
     UpdateActions();
 
-    const ReceiveOutcome outcome =
-        link_.ReceiveProfile(CurrentProfile, ScriptLines, ToCodePage(ActivityLog::Now()), *this);
+    const std::string now = ToCodePage(ActivityLog::Now());
+    const ReceivedProfile received = link_.ReceiveProfile(*this);
+    const ReceiveOutcome outcome = received.Outcome;
     ProfileInUse = outcome != ReceiveOutcome::NoUnit;
+    if (ProfileInUse) {
+        ScriptLines.clear();
+        received.ApplyTo(CurrentProfile);
+    }
+    if (outcome == ReceiveOutcome::Complete)
+        CurrentProfile.WriteScript(ScriptLines, ToCodePage(UntitledName), now);
     switch (outcome) {
     case ReceiveOutcome::NoUnit:
         prompts_.Beep();
@@ -546,7 +559,7 @@ void TMainForm::ReceiveIntoNewDocument() {
         prompts_.Notify(WarningCaption, ReceiveIncompleteText, Prompts::Icon::Warning);
         break;
     case ReceiveOutcome::Error:
-        prompts_.Notify(ErrorCaption, ReceiveFailedText, Prompts::Icon::Error);
+        prompts_.Notify(Captions::Error, ReceiveFailedText, Prompts::Icon::Error);
         break;
     }
     UpdateActions();
@@ -568,7 +581,8 @@ void TMainForm::ToolsTermExecute() {
     if (link_.EquipmentFound())
         detectedPort = PanelText(PortPanel).toStdString();
     RunTerminal(
-        this, prompts_, [this](const std::string& line) { AppendLine(line); }, detectedPort);
+        this, prompts_, terminalPort_, [this](const std::string& line) { AppendLine(line); },
+        detectedPort);
     log_.AppendStamped(QStringLiteral("Tools: terminal exit at "));
 }
 
@@ -668,7 +682,7 @@ void TMainForm::DetectionStarted() {
 }
 
 void TMainForm::PortTried(bool holdsUnit) {
-    SetDetectImage(holdsUnit ? DetectFoundImage : DetectNotUsedImage);
+    SetDetectImage(holdsUnit ? ImageList::UnitFound : ImageList::UnitUnknown);
 }
 
 void TMainForm::ModelRecognised(std::uint32_t row) {

@@ -28,6 +28,7 @@ class TMessEditDlg;
 class TPasswordDlg;
 class TMonitorDlg;
 class Prompts;
+class TerminalPort;
 
 // The windows created after the main window, handed to it once they exist.
 struct AppWindows {
@@ -68,8 +69,10 @@ public:
         CommandKind kind_;
     };
 
-    // The driver opens the serial ports for every conversation; it must outlive the window.
-    TMainForm(Prompts& prompts, PortDriver& driver, QWidget* parent = nullptr);
+    // The driver opens the serial ports for every conversation, the terminal port is the
+    // one the terminal command runs on; both must outlive the window.
+    TMainForm(Prompts& prompts, PortDriver& driver, TerminalPort& terminalPort,
+              QWidget* parent = nullptr);
     ~TMainForm() override;
 
     void AttachWindows(const AppWindows& windows) { windows_ = windows; }
@@ -161,6 +164,7 @@ private:
     void EquipmentDetected(const std::string& modelName, const std::string& portName) override;
 
     Prompts& prompts_;
+    TerminalPort& terminalPort_;
     AppWindows windows_;
 
     // Layout.

@@ -7,13 +7,13 @@
 #include "link/equipmentlink.h"
 #include "link/unittransfer.h"
 #include "profile/profilecompare.h"
+#include "ui/captions.h"
 #include "ui/prompts.h"
 
 #include <QDir>
 
 namespace {
 
-const QString ErrorCaption = QStringLiteral("RIVAN error");
 const QString CompareCaption = QStringLiteral("Compare with unit");
 const QString SendVerifyCaption = QStringLiteral("Send and verify");
 const QString SendQuestion = QStringLiteral("Send these changes to the unit?");
@@ -103,7 +103,7 @@ void SafeSend::ReportNoConnection(const QString& line) {
 }
 
 void SafeSend::ReportFailure(const QString& what, const QString& backup) {
-    prompts_.Notify(ErrorCaption,
+    prompts_.Notify(Captions::Error,
                     what +
                         QStringLiteral("\n\nThe unit's settings from before the send are "
                                        "saved in the backup\n") +
@@ -160,7 +160,7 @@ void SafeSend::SendAndVerify(const OfferedSettings& offered) {
         link_.CloseLink();
         Log(QStringLiteral("ERROR: backup not saved to %1: %2; nothing sent")
                 .arg(QDir::toNativeSeparators(backup.Path), backup.Error));
-        prompts_.Notify(ErrorCaption,
+        prompts_.Notify(Captions::Error,
                         QStringLiteral("Unable to save the backup\n%1\n%2\n\nNothing was sent "
                                        "to the unit.")
                             .arg(QDir::toNativeSeparators(backup.Path), backup.Error),

@@ -2,6 +2,7 @@
 #include "dialogs/backupsdlg.h"
 
 #include "dialogs/dialogframe.h"
+#include "ui/windowplacement.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -28,10 +27,9 @@ QString ToQt(const std::string& text) {
 
 TCfgEditorDlg::TCfgEditorDlg(EquipmentProfile& profile, std::function<void()> setModified,
                              Prompts& prompts, QWidget* parent)
-    : QDialog(parent), profile_(profile), setModified_(std::move(setModified)), prompts_(prompts) {
+    : ProfileEditor(profile, std::move(setModified), prompts, parent) {
     setObjectName(QStringLiteral("CfgEditorDlg"));
     setWindowTitle(QStringLiteral("Configuration editor"));
-    setModal(true);
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("GroupBox1"));
@@ -76,14 +74,6 @@ TCfgEditorDlg::TCfgEditorDlg(EquipmentProfile& profile, std::function<void()> se
     MakeFixedSizeFrame(*this);
 }
 
-void TCfgEditorDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    CentreOnScreen(*this);
-    FormShow();
-}
-
 void TCfgEditorDlg::FormShow() {
     AlarmMER->clear();
     WarningMER->clear();
@@ -106,17 +96,6 @@ void TCfgEditorDlg::SaveData() {
     profile_.SetWarningBER(ValueOrThrow(BerFromText(WarningBER->text().toStdString())));
 }
 
-void TCfgEditorDlg::OKBtnClick() {
-    AcceptReported(*this, prompts_, [this] {
-        SaveData();
-        setModified_();
-    });
-}
-
-void TCfgEditorDlg::CancelBtnClick() {
-    RejectRestoring(*this, [this] { profile_.RestoreConfiguration(); });
-}
-
-void TCfgEditorDlg::reject() {
-    CancelBtnClick();
+void TCfgEditorDlg::RestoreSnapshot() {
+    profile_.RestoreConfiguration();
 }

@@ -2,6 +2,7 @@
 #include "dialogs/comparedlg.h"
 
 #include "dialogs/dialogframe.h"
+#include "ui/windowplacement.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

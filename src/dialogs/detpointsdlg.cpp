@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -32,10 +31,9 @@ QString ToQt(const std::string& text) {
 
 TDetPointsDlg::TDetPointsDlg(EquipmentProfile& profile, std::function<void()> setModified,
                              Prompts& prompts, QWidget* parent)
-    : QDialog(parent), profile_(profile), setModified_(std::move(setModified)), prompts_(prompts) {
+    : ProfileEditor(profile, std::move(setModified), prompts, parent) {
     setObjectName(QStringLiteral("DetPointsDlg"));
     setWindowTitle(QStringLiteral("Detection points editor"));
-    setModal(true);
 
     auto* groups = new QHBoxLayout;
     for (int i = 0; i < EquipmentProfile::PointCount; ++i)
@@ -105,14 +103,6 @@ char TDetPointsDlg::DecimalSeparator() {
     return separator.at(0).toLatin1();
 }
 
-void TDetPointsDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    CentreOnScreen(*this);
-    FormShow();
-}
-
 void TDetPointsDlg::FormShow() {
     for (const Channel& channel : channels_) {
         channel.Active->setChecked(false);
@@ -173,17 +163,6 @@ void TDetPointsDlg::SavePoint() {
     profile_.SetAlarmPower(i, ValueOrThrow(PowerFromText(alarm)));
 }
 
-void TDetPointsDlg::OKBtnClick() {
-    AcceptReported(*this, prompts_, [this] {
-        SavePoints();
-        setModified_();
-    });
-}
-
-void TDetPointsDlg::CancelBtnClick() {
-    RejectRestoring(*this, [this] { profile_.RestorePoints(); });
-}
-
-void TDetPointsDlg::reject() {
-    CancelBtnClick();
+void TDetPointsDlg::RestoreSnapshot() {
+    profile_.RestorePoints();
 }

@@ -3,7 +3,7 @@
 
 #include "profile/equipmentprofile.h"
 
-#include <QDialog>
+#include "dialogs/profileeditor.h"
 
 #include <array>
 #include <cstdint>
@@ -14,28 +14,26 @@ class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class QShowEvent;
 
-class TDetPointsDlg : public QDialog {
+class TDetPointsDlg : public ProfileEditor {
     Q_OBJECT
 public:
     TDetPointsDlg(EquipmentProfile& profile, std::function<void()> setModified, Prompts& prompts,
                   QWidget* parent = nullptr);
 
     // Each showing: empty controls, snapshot of the points, then the controls filled.
-    void FormShow();
+    void FormShow() override;
     void LoadPoints();
     // Converts channel after channel, storing each field at once; throws a ConversionError
     // at the first text it cannot take, leaving everything after it as it was.
     void SavePoints();
 
-    void OKBtnClick();
-    void CancelBtnClick();
-    // Esc and the close box cancel as the Cancel button does.
-    void reject() override;
+    void OKBtnClick() { SaveAndAccept(); }
+    void CancelBtnClick() { RestoreAndReject(); }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void Save() override { SavePoints(); }
+    void RestoreSnapshot() override;
 
 private:
     struct Channel {
@@ -52,9 +50,6 @@ private:
     void LoadPoint();
     void SavePoint();
 
-    EquipmentProfile& profile_;
-    std::function<void()> setModified_;
-    Prompts& prompts_;
     std::uint16_t currentPoint_ = 0;
 
     std::array<Channel, EquipmentProfile::PointCount> channels_;

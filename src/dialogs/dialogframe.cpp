@@ -8,22 +8,12 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 void MakeFixedSizeFrame(QDialog& dialog) {
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     dialog.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
     if (QLayout* layout = dialog.layout())
         layout->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-void CentreOnScreen(QWidget& window) {
-    const QScreen* screen = window.screen();
-    if (screen == nullptr)
-        return;
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window.move(frame.topLeft());
 }
 
 QLineEdit* NewNumberEdit(const QString& name, int width, QWidget* parent) {

@@ -18,8 +18,6 @@ class QWidget;
 
 // Fixes the dialog to the size of its layout and leaves it only a close box.
 void MakeFixedSizeFrame(QDialog& dialog);
-// Places a window in the middle of the screen it is on.
-void CentreOnScreen(QWidget& window);
 
 // An edit for a number of the profile, `width` pixels wide. It sets no length limit of its
 // own: all checking happens on OK.

@@ -17,7 +17,6 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -86,12 +85,11 @@ std::string ToProfile(const QString& text) {
 
 } // namespace
 
-TMessEditDlg::TMessEditDlg(EquipmentProfile& profile, std::function<void()> setModified, Prompts&,
-                           QWidget* parent)
-    : QDialog(parent), profile_(profile), setModified_(std::move(setModified)) {
+TMessEditDlg::TMessEditDlg(EquipmentProfile& profile, std::function<void()> setModified,
+                           Prompts& prompts, QWidget* parent)
+    : ProfileEditor(profile, std::move(setModified), prompts, parent) {
     setObjectName(QStringLiteral("MessEditDlg"));
     setWindowTitle(QStringLiteral("Text messages editor"));
-    setModal(true);
     const QFont font = DisplayFont();
 
     auto* select = new QLabel(QStringLiteral("Select the message to edit:"), this);
@@ -174,14 +172,6 @@ TMessEditDlg::TMessEditDlg(EquipmentProfile& profile, std::function<void()> setM
     MakeFixedSizeFrame(*this);
 }
 
-void TMessEditDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    CentreOnScreen(*this);
-    FormShow();
-}
-
 void TMessEditDlg::FormShow() {
     accessLevel_ = 0;
     UpDown1->setValue(0);
@@ -226,16 +216,6 @@ void TMessEditDlg::SpeedButton1Click() {
         passwordDlg_->exec();
 }
 
-void TMessEditDlg::OKBtnClick() {
-    StoreCurrentMessage();
-    setModified_();
-    accept();
-}
-
-void TMessEditDlg::CancelBtnClick() {
-    RejectRestoring(*this, [this] { profile_.RestoreMessages(); });
-}
-
-void TMessEditDlg::reject() {
-    CancelBtnClick();
+void TMessEditDlg::RestoreSnapshot() {
+    profile_.RestoreMessages();
 }

@@ -2,7 +2,7 @@
 // those the current access level allows.
 #pragma once
 
-#include <QDialog>
+#include "dialogs/profileeditor.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,11 +11,10 @@ class EquipmentProfile;
 class Prompts;
 class QLineEdit;
 class QPushButton;
-class QShowEvent;
 class QToolButton;
 class StepSpinBox;
 
-class TMessEditDlg : public QDialog {
+class TMessEditDlg : public ProfileEditor {
     Q_OBJECT
 public:
     // Messages 0 to 21 are the ones the editor offers.
@@ -33,24 +32,21 @@ public:
     void SetAccessLevel(std::int32_t level);
 
     // Each showing: message 0, level 0, a snapshot of all message texts.
-    void FormShow();
+    void FormShow() override;
     void ShowCurrentMessage();
     void StoreCurrentMessage();
 
     void UpDown1Click(int position);
     void RestoreButtonClick();
     void SpeedButton1Click();
-    void OKBtnClick();
-    void CancelBtnClick();
-    // Esc and the close box cancel as the Cancel button does.
-    void reject() override;
+    void OKBtnClick() { SaveAndAccept(); }
+    void CancelBtnClick() { RestoreAndReject(); }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void Save() override { StoreCurrentMessage(); }
+    void RestoreSnapshot() override;
 
 private:
-    EquipmentProfile& profile_;
-    std::function<void()> setModified_;
     QDialog* passwordDlg_ = nullptr;
     std::uint16_t currentMessage_ = 0;
     std::int32_t accessLevel_ = 0;

@@ -5,7 +5,10 @@
 #include "dialogs/monitortrends.h"
 #include "files/codepage.h"
 #include "link/protocol.h"
+#include "profile/hexfields.h"
+#include "ui/captions.h"
 #include "ui/prompts.h"
+#include "ui/windowplacement.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -24,6 +27,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cassert>
 
 namespace {
@@ -32,7 +36,6 @@ constexpr int TimerInterval = 1000; // ms
 const QColor Silver(0xC0, 0xC0, 0xC0);
 // What the frequency edits hold before the first run: a frequency as the unit writes it.
 const QString FrequencyPattern = QStringLiteral("650.00MHz");
-const QString ErrorCaption = QStringLiteral("RIVAN error");
 const QString ControlFailedText = QStringLiteral("Unable to control equipment");
 
 // Whether the trends are shown is kept per user, beside the terminal's settings.
@@ -312,7 +315,9 @@ void TMonitorDlg::BtOkClick() {
 
 std::uint16_t TMonitorDlg::CONVo_AsciiToBytes(std::uint16_t& target, std::string_view text,
                                               int count) {
-    target = Protocol::HexDigitsValue(text, count);
+    // At most the four digits a 16-bit value holds.
+    const std::size_t digits = count <= 0 ? 0 : std::min<std::size_t>(count, 4);
+    target = static_cast<std::uint16_t>(HexFields::LeadingHexValue(text, digits));
     return target;
 }
 
@@ -397,7 +402,7 @@ void TMonitorDlg::StartRecording(const QString& fileName) {
     if (!recording_.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         recording_.write(header) != header.size() || !recording_.flush()) {
         recording_.close();
-        prompts_.Notify(ErrorCaption, QStringLiteral("Unable to record to ") + Shown(fileName),
+        prompts_.Notify(Captions::Error, QStringLiteral("Unable to record to ") + Shown(fileName),
                         Prompts::Icon::Error);
         UpdateButtons();
         return;
@@ -444,5 +449,5 @@ void TMonitorDlg::UpdateButtons() {
 }
 
 void TMonitorDlg::ReportFailure() {
-    prompts_.Notify(ErrorCaption, ControlFailedText, Prompts::Icon::Error);
+    prompts_.Notify(Captions::Error, ControlFailedText, Prompts::Icon::Error);
 }

@@ -43,16 +43,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexDigit(char c) {
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
@@ -163,19 +153,15 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
         base = 16;
         pos += 2;
     }
-    if (pos == text.size())
-        return std::nullopt;
-    const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
+    // The digits run to the end of the text: a second sign, a blank or a second prefix is
+    // no digit.
+    const std::string_view digits = text.substr(pos);
     std::uint64_t value = 0;
-    for (; pos < text.size(); ++pos) {
-        const int digit =
-            base == 16 ? HexDigit(text[pos]) : (IsDigit(text[pos]) ? text[pos] - '0' : -1);
-        if (digit < 0)
-            return std::nullopt;
-        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-        if (value > limit)
-            return std::nullopt;
-    }
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : (std::uint64_t{1} << 31) - 1;
+    if (error != std::errc() || end != digits.data() + digits.size() || value > limit)
+        return std::nullopt;
     const auto magnitude = static_cast<std::int64_t>(value);
     return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }

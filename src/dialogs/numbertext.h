@@ -3,6 +3,8 @@
 // locale's decimal separator.
 #pragma once
 
+#include "profile/memorymap.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,8 +54,8 @@ Conversion<std::uint32_t> FrequencyKHzFromText(std::string_view text, char decim
 Conversion<std::uint16_t> PowerFromText(std::string_view text);
 
 // The largest frequency whose value in Hz the unit's 32-bit field holds.
-inline constexpr std::uint32_t MaxFrequencyKHz = 4294967;
+using MemoryMap::MaxFrequencyKHz;
 // Power thresholds travel to the unit as one byte of dBm + 107.
-inline constexpr int PowerOffsetDb = 107;
+using MemoryMap::PowerOffsetDb;
 inline constexpr int MinPowerDbm = -PowerOffsetDb;
 inline constexpr int MaxPowerDbm = 255 - PowerOffsetDb;

@@ -4,6 +4,7 @@
 
 #include "dialogs/dialogframe.h"
 #include "dialogs/messeditdlg.h"
+#include "ui/windowplacement.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -44,11 +44,9 @@ std::string Joined(std::string_view first, std::string_view second) {
 
 } // namespace
 
-std::uint32_t FindModelRow(std::string_view name) {
-    for (std::uint32_t row = 0; row < ModelTable.size(); ++row)
-        if (ModelTable[row] == name)
-            return row;
-    return UnknownModelRow;
+void ReceivedProfile::ApplyTo(EquipmentProfile& profile) const {
+    for (const ReceivedBlock& block : Blocks)
+        profile.ApplyDataBlock(block.Address, block.Data);
 }
 
 EquipmentLink::EquipmentLink(PortDriver& driver) : driver_(driver) {}
@@ -139,8 +137,7 @@ bool EquipmentLink::ExecuteScriptLine(std::string_view line) {
     return ::ExecuteScriptLine(*port_, line, sentLineCount_);
 }
 
-SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
-                                       const std::string& fileName, const std::string& now,
+SendOutcome EquipmentLink::SendProfile(const ScriptLineList& script, const std::string& scriptName,
                                        LinkEvents& events) {
     // No unit: the window reports it, with a beep first.
     if (!OpenLink(events))
@@ -148,11 +145,8 @@ SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList
 
     SendOutcome outcome = SendOutcome::Sent;
     try {
-        // What goes to the unit is the profile as it stands now, not the lines of a file.
-        profile.WriteScript(scriptLines, fileName, now);
         sentLineCount_ = 0;
-        const std::size_t total = scriptLines.size();
-        for (const std::string& line : scriptLines) {
+        for (const std::string& line : script) {
             if (!ExecuteScriptLine(line)) {
                 events.AppendLine(Joined(ErrorAtPrefix, line));
                 outcome = SendOutcome::LineFailed;
@@ -161,8 +155,8 @@ SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList
             events.AppendLine(Joined(line, OkSuffix));
         }
         if (outcome == SendOutcome::Sent) {
-            events.AppendLine(Joined(fileName, SentSuffix));
-            events.AppendLine(ProcessedLine(sentLineCount_, total));
+            events.AppendLine(Joined(scriptName, SentSuffix));
+            events.AppendLine(ProcessedLine(sentLineCount_, script.size()));
         }
     } catch (const std::exception&) {
         outcome = SendOutcome::Error;
@@ -174,64 +168,65 @@ SendOutcome EquipmentLink::SendProfile(EquipmentProfile& profile, ScriptLineList
     return outcome;
 }
 
-ReceiveOutcome EquipmentLink::ReceiveProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
-                                             const std::string& now, LinkEvents& events) {
+ReceivedProfile EquipmentLink::ReceiveProfile(LinkEvents& events) {
+    ReceivedProfile received;
     if (!OpenLink(events))
-        return ReceiveOutcome::NoUnit;
+        return received;
 
-    ReceiveOutcome outcome = ReceiveOutcome::Complete;
+    received.Outcome = ReceiveOutcome::Complete;
     try {
-        scriptLines.clear();
         sentLineCount_ = 0;
         // All three steps run whatever the earlier ones gave.
         int failed = 0;
-        failed += ReadConfigurationBlock(profile, events) ? 0 : 1;
-        failed += ReadDetectionPointBlocks(profile, events) ? 0 : 1;
-        failed += ReadTextMessageBlocks(profile, events) ? 0 : 1;
-        if (failed != 0) {
-            outcome = ReceiveOutcome::Incomplete;
-        } else {
+        failed += ReadConfigurationBlock(received.Blocks, events) ? 0 : 1;
+        failed += ReadDetectionPointBlocks(received.Blocks, events) ? 0 : 1;
+        failed += ReadTextMessageBlocks(received.Blocks, events) ? 0 : 1;
+        if (failed != 0)
+            received.Outcome = ReceiveOutcome::Incomplete;
+        else
             events.AppendLine(std::string(ReceivedLine));
-            profile.WriteScript(scriptLines, std::string(UntitledFileName), now);
-        }
     } catch (const std::exception&) {
-        outcome = ReceiveOutcome::Error;
+        received.Outcome = ReceiveOutcome::Error;
     }
     CloseLink();
-    return outcome;
+    return received;
 }
 
-bool EquipmentLink::ReadBlock(std::uint16_t address, int length, EquipmentProfile& profile,
+bool EquipmentLink::ReadBlock(std::uint16_t address, int length, std::vector<ReceivedBlock>& blocks,
                               LinkEvents& events) {
     assert(port_ && "reading a block needs an open port");
+    std::string data;
     std::string logged;
-    const bool answered = ::ReadBlock(*port_, address, length, profile, logged);
+    const bool answered = ::ReadBlock(*port_, address, length, data, logged);
     events.AppendLine(logged);
+    if (answered)
+        blocks.push_back({address, std::move(data)});
     return answered;
 }
 
-bool EquipmentLink::ReadConfigurationBlock(EquipmentProfile& profile, LinkEvents& events) {
+bool EquipmentLink::ReadConfigurationBlock(std::vector<ReceivedBlock>& blocks, LinkEvents& events) {
     events.AppendLine(std::string(LoadingConfigurationLine));
     events.ProcessPendingEvents();
-    return ReadBlock(MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength, profile,
+    return ReadBlock(MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength, blocks,
                      events);
 }
 
-bool EquipmentLink::ReadDetectionPointBlocks(EquipmentProfile& profile, LinkEvents& events) {
+bool EquipmentLink::ReadDetectionPointBlocks(std::vector<ReceivedBlock>& blocks,
+                                             LinkEvents& events) {
     events.AppendLine(std::string(LoadingPointsLine));
     for (int point = 0; point < MemoryMap::PointCount; ++point) {
         events.ProcessPendingEvents();
-        if (!ReadBlock(MemoryMap::PointAddress(point), MemoryMap::PointReadLength, profile, events))
+        if (!ReadBlock(MemoryMap::PointAddress(point), MemoryMap::PointReadLength, blocks, events))
             return false;
     }
     return true;
 }
 
-bool EquipmentLink::ReadTextMessageBlocks(EquipmentProfile& profile, LinkEvents& events) {
+bool EquipmentLink::ReadTextMessageBlocks(std::vector<ReceivedBlock>& blocks, LinkEvents& events) {
     events.AppendLine(std::string(LoadingMessagesLine));
     for (int slot = 0; slot < MemoryMap::MessageCount; ++slot) {
         events.ProcessPendingEvents();
-        if (!ReadBlock(MemoryMap::MessageAddress(slot), MemoryMap::MessageReadLength, profile,
+        if (!ReadBlock(MemoryMap::MessageAddress(slot), MemoryMap::MessageReadLength, blocks,
                        events))
             return false;
     }

@@ -2,26 +2,15 @@
 // detection, sending a profile, receiving a profile.
 #pragma once
 
+#include "link/modeltable.h"
 #include "link/serialport.h"
 #include "profile/equipmentprofile.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-
-// The models of the family, in the order names are compared; a unit must answer one of
-// these names exactly.
-inline constexpr std::array<std::string_view, 14> ModelTable = {
-    "KALDORN-1", "KALDORN-1B", "KALDORN-1+", "KALDORN-3", "KALDORN-3S", "KALDORN-3+", "KALDORN-3C+",
-    "KALDORN-7", "MEVRAL-1",   "MEVRAL-1+",  "QX-427",    "LUMESCOPE",  "PELCAN",     "RIVAN"};
-inline constexpr std::uint32_t RivanModelRow = 13;
-// The row a name outside the table gets; it is never stored.
-inline constexpr std::uint32_t UnknownModelRow = 14;
-
-// The row of `name` in the model table, or UnknownModelRow.
-std::uint32_t FindModelRow(std::string_view name);
+#include <vector>
 
 // What a conversation tells the window that runs it.
 class LinkEvents {
@@ -54,7 +43,21 @@ enum class ReceiveOutcome {
     Error,      // an error was raised while receiving
 };
 
-inline constexpr std::string_view UntitledFileName = "Untitled.PRO";
+// One memory block as a receive read it: its address and the data digits of the reply.
+struct ReceivedBlock {
+    std::uint16_t Address = 0;
+    std::string Data;
+};
+
+// What a receive read, in the order it came, and how it ended.
+struct ReceivedProfile {
+    ReceiveOutcome Outcome = ReceiveOutcome::NoUnit;
+    std::vector<ReceivedBlock> Blocks;
+
+    // Stores every block into `profile` in the order it came; the profile takes what fits
+    // its map.
+    void ApplyTo(EquipmentProfile& profile) const;
+};
 
 class EquipmentLink {
 public:
@@ -89,23 +92,22 @@ public:
     // without traffic; a data line is sent as a command. A "send" without a usable
     // argument fails.
     bool ExecuteScriptLine(std::string_view line);
-    // Writes the profile into the unit: rebuilds `scriptLines` from the profile for
-    // `fileName`, sends it line by line and always ends with the reset command.
-    SendOutcome SendProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
-                            const std::string& fileName, const std::string& now,
+    // Writes a profile into the unit: sends `script` (the PRO lines the window built from
+    // the profile, named `scriptName` in the log) line by line and always ends with the
+    // reset command.
+    SendOutcome SendProfile(const ScriptLineList& script, const std::string& scriptName,
                             LinkEvents& events);
-    // Reads the unit's configuration, detection points and messages into the profile. When
-    // all came, `scriptLines` is rebuilt from the profile for an untitled document.
-    ReceiveOutcome ReceiveProfile(EquipmentProfile& profile, ScriptLineList& scriptLines,
-                                  const std::string& now, LinkEvents& events);
+    // Reads the unit's configuration, detection points and messages.
+    ReceivedProfile ReceiveProfile(LinkEvents& events);
 
-    bool ReadConfigurationBlock(EquipmentProfile& profile, LinkEvents& events);
-    bool ReadDetectionPointBlocks(EquipmentProfile& profile, LinkEvents& events);
-    bool ReadTextMessageBlocks(EquipmentProfile& profile, LinkEvents& events);
+    // The three steps of a receive; each adds the blocks it read to `blocks`.
+    bool ReadConfigurationBlock(std::vector<ReceivedBlock>& blocks, LinkEvents& events);
+    bool ReadDetectionPointBlocks(std::vector<ReceivedBlock>& blocks, LinkEvents& events);
+    bool ReadTextMessageBlocks(std::vector<ReceivedBlock>& blocks, LinkEvents& events);
 
 private:
-    // One block read: logs what the exchange left in the buffer and applies a reply.
-    bool ReadBlock(std::uint16_t address, int length, EquipmentProfile& profile,
+    // One block read: logs what the exchange left in the buffer and keeps a reply's data.
+    bool ReadBlock(std::uint16_t address, int length, std::vector<ReceivedBlock>& blocks,
                    LinkEvents& events);
 
     PortDriver& driver_;

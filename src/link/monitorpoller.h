@@ -3,6 +3,7 @@
 
 #include "link/exchangebuffer.h"
 #include "link/protocol.h"
+#include "profile/memorymap.h"
 
 #include <array>
 #include <functional>
@@ -43,7 +44,7 @@ struct TickOutcome {
 // and bytes of earlier replies, which say nothing about the unit.
 class MonitorPoller {
 public:
-    static constexpr int ChannelCount = Protocol::ChannelCount;
+    static constexpr int ChannelCount = MemoryMap::ChannelCount;
     using Channels = std::array<ChannelReadings, ChannelCount>;
 
     // The port of the current monitoring run; it must stay open while the poller uses it.

@@ -1,6 +1,7 @@
 // The unit's command protocol: handshake bytes, command texts and the readers of replies.
 #include "link/protocol.h"
 
+#include "profile/hexfields.h"
 #include "profile/memorymap.h"
 
 #include <cassert>
@@ -12,10 +13,8 @@ namespace Protocol {
 
 namespace {
 
-constexpr char HexDigits[] = "0123456789ABCDEF";
-
 std::string ChannelCommand(std::string_view prefix, int channel) {
-    assert(channel >= 0 && channel < ChannelCount && "the unit has channels 0 to 5");
+    assert(channel >= 0 && channel < MemoryMap::ChannelCount && "the unit has channels 0 to 5");
     char digits[8];
     std::snprintf(digits, sizeof digits, "%02d", channel);
     return std::string(prefix) + digits;
@@ -29,25 +28,6 @@ std::string_view Positions(std::string_view reply, std::size_t first, std::size_
 }
 
 } // namespace
-
-std::string MemoryReadCommand(std::uint16_t address, int length) {
-    assert(length >= 0 && length <= 0xFFF && "a length has three hex digits");
-    char text[32];
-    std::snprintf(text, sizeof text, "*?I22A0%04X%03X", static_cast<unsigned>(address),
-                  static_cast<unsigned>(length));
-    return text;
-}
-
-std::string MemoryWriteCommand(std::uint16_t address, std::span<const std::uint8_t> bytes) {
-    char head[16];
-    std::snprintf(head, sizeof head, "%04X", static_cast<unsigned>(address));
-    std::string command = std::string(MemoryWritePrefix) + head;
-    for (std::uint8_t byte : bytes) {
-        command += HexDigits[byte >> 4];
-        command += HexDigits[byte & 0x0F];
-    }
-    return command;
-}
 
 std::string RegisterQuery(int channel) {
     return ChannelCommand(RegisterQueryPrefix, channel);
@@ -93,51 +73,6 @@ std::optional<float> ReadVersion(std::string_view reply) {
     return version;
 }
 
-int BlockDataDigits(std::uint16_t address) {
-    if (address == MemoryMap::ConfigurationAddress)
-        return MemoryMap::ConfigurationDataDigits;
-    if (address < MemoryMap::MessageEnd && address % MemoryMap::MessageStride == 0)
-        return MemoryMap::MessageDataDigits;
-    if (address >= MemoryMap::PointBase &&
-        address < MemoryMap::PointAddress(MemoryMap::PointCount) &&
-        (address - MemoryMap::PointBase) % MemoryMap::PointStride == 0)
-        return MemoryMap::PointDataDigits;
-    return 0;
-}
-
-std::optional<std::string_view> ReadBlockData(std::uint16_t address, std::string_view reply) {
-    const int needed = BlockDataDigits(address);
-    if (needed == 0 || reply.size() < BlockReplyHeaderLength)
-        return std::nullopt;
-    std::string_view data = reply.substr(BlockReplyHeaderLength);
-    if (data.size() < static_cast<std::size_t>(needed))
-        return std::nullopt;
-    return data;
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-std::uint16_t HexDigitsValue(std::string_view text, int count) {
-    if (count > 4)
-        count = 4;
-    std::uint16_t value = 0;
-    for (int i = 0; i < count && i < static_cast<int>(text.size()); ++i) {
-        const int digit = HexDigitValue(text[i]);
-        if (digit < 0)
-            break;
-        value = static_cast<std::uint16_t>(value * 16 + digit);
-    }
-    return value;
-}
-
 RegisterReading ReadRegisterReply(std::string_view reply) {
     RegisterReading reading;
     reading.Active = Positions(reply, 7, 2) == "01";
@@ -147,9 +82,9 @@ RegisterReading ReadRegisterReply(std::string_view reply) {
 
 StatusMasks ReadStatusReply(std::string_view reply) {
     StatusMasks masks;
-    masks.Active = HexDigitsValue(Positions(reply, 7, 2), 2);
-    masks.Alarm = HexDigitsValue(Positions(reply, 9, 2), 2);
-    masks.Warning = HexDigitsValue(Positions(reply, 11, 2), 2);
+    masks.Active = static_cast<std::uint16_t>(HexFields::LeadingHexValue(Positions(reply, 7, 2)));
+    masks.Alarm = static_cast<std::uint16_t>(HexFields::LeadingHexValue(Positions(reply, 9, 2)));
+    masks.Warning = static_cast<std::uint16_t>(HexFields::LeadingHexValue(Positions(reply, 11, 2)));
     return masks;
 }
 
@@ -178,7 +113,8 @@ std::optional<double> ReadPowerReply(std::string_view reply) {
         return std::nullopt;
     if (negative)
         value = -value;
-    return (value - 10700) * 0.01;
+    constexpr float HundredthsPerDb = 100.0f;
+    return (value - MemoryMap::PowerOffsetDb * HundredthsPerDb) * 0.01;
 }
 
 std::string FormatPower(double dBm) {

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,8 +23,6 @@ inline constexpr std::string_view LineEnd = "\r\n";
 inline constexpr std::string_view NameQuery = "*?NAM";
 inline constexpr std::string_view VersionQuery = "*?VER";
 inline constexpr std::string_view ResetCommand = "*RST";
-inline constexpr std::string_view MemoryReadPrefix = "*?I22A0";
-inline constexpr std::string_view MemoryWritePrefix = "*I22A0";
 // A bare "*" line, sent without handshake, lets the unit resynchronise after a failed
 // status query.
 inline constexpr std::string_view ResyncLine = "*";
@@ -36,17 +33,11 @@ inline constexpr std::string_view RegisterQueryPrefix = "*?REG";
 inline constexpr std::string_view PowerQueryPrefix = "*?POW";
 inline constexpr std::string_view MerQueryPrefix = "*?MER";
 inline constexpr std::string_view BerQueryPrefix = "*?BER";
-inline constexpr int ChannelCount = 6;
 
 // Block replies carry four characters that nobody reads, then the data digits.
 inline constexpr std::size_t BlockReplyHeaderLength = 4;
 // The longest model name a unit can report.
 inline constexpr std::size_t ModelNameLength = 16;
-
-// "*?I22A0" with the address as four and the length as three upper-case hex digits.
-std::string MemoryReadCommand(std::uint16_t address, int length);
-// "*I22A0" with the address as four hex digits, then two upper-case hex digits per byte.
-std::string MemoryWriteCommand(std::uint16_t address, std::span<const std::uint8_t> bytes);
 
 // "*?REG00" to "*?REG05" and the like, for the unit's channel number 0 to 5.
 std::string RegisterQuery(int channel);
@@ -61,19 +52,6 @@ std::optional<std::string> ReadModelName(std::string_view reply);
 // The decimal number that begins at the reply's first digit (digits, an optional point
 // and fraction). No digit: no number.
 std::optional<float> ReadVersion(std::string_view reply);
-
-// The number of data digits a block at `address` must bring: 24 for the configuration,
-// 16 for a detection point, 32 for a text message; 0 for an address outside the map.
-int BlockDataDigits(std::uint16_t address);
-// The data of a reply to MemoryReadCommand(address, ...): the text from its fifth
-// character on, when it holds at least BlockDataDigits(address) characters.
-std::optional<std::string_view> ReadBlockData(std::uint16_t address, std::string_view reply);
-
-// The value of one hex digit in either case; -1 for any other character.
-int HexDigitValue(char c);
-// The value of up to `count` (at most 4) hex digits at the start of `text`, in either
-// case; the first other character ends the number. No digit gives 0.
-std::uint16_t HexDigitsValue(std::string_view text, int count);
 
 // A reply to a register query: "01" at positions 7 and 8 (counted from 1) marks an active
 // channel, positions 9 to 17 hold the frequency as the unit shows it.

@@ -2,15 +2,17 @@
 // read back what was written.
 #include "link/unittransfer.h"
 
-#include "link/equipmentlink.h"
 #include "link/exchangebuffer.h"
+#include "link/modeltable.h"
 #include "link/protocol.h"
 #include "link/serialport.h"
 #include "profile/hexfields.h"
+#include "profile/memorycommands.h"
 #include "profile/memorymap.h"
 #include "profile/proscript.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -20,9 +22,6 @@ constexpr std::string_view SentSuffix = " sent to remote equipment";
 constexpr std::string_view LoadingConfigurationLine = "loading configuration data...";
 constexpr std::string_view LoadingPointsLine = "loading identification points data...";
 constexpr std::string_view LoadingMessagesLine = "loading text messages data...";
-
-// The read command's length field has three hex digits.
-constexpr int MaxReadLength = 0xFFF;
 
 // One step of reading a unit: a log line, then its requests, ending at the first failure.
 struct ReadStep {
@@ -47,14 +46,9 @@ constexpr ReadStep ReadSteps[] = {
 // or more when more was written.
 int ReadBackLength(const WrittenBlock& block) {
     int length = static_cast<int>((block.Data.size() + 1) / 2);
-    const CompareScope scope = CompareScope::Block(block.Address);
-    if (scope.Configuration)
-        length = std::max(length, MemoryMap::ConfigurationReadLength);
-    else if (!scope.Empty() && block.Address >= MemoryMap::PointBase)
-        length = std::max(length, MemoryMap::PointReadLength);
-    else if (!scope.Empty())
-        length = std::max(length, MemoryMap::MessageReadLength);
-    return std::min(length, MaxReadLength);
+    if (const std::optional<MemoryMap::Block> known = MemoryMap::LocateBlock(block.Address))
+        length = std::max(length, known->ReadLength);
+    return std::min(length, MemoryCommands::MaxReadLength);
 }
 
 bool SameDigits(std::string_view written, std::string_view read) {
@@ -107,21 +101,20 @@ std::optional<UnitIdentity> IdentifyUnit(SerialPort& port) {
     return identity;
 }
 
-bool ReadBlock(SerialPort& port, std::uint16_t address, int length, EquipmentProfile& profile,
+bool ReadBlock(SerialPort& port, std::uint16_t address, int length, std::string& data,
                std::string& logged) {
     ExchangeBuffer buffer{};
-    PutText(buffer, Protocol::MemoryReadCommand(address, length));
+    PutText(buffer, MemoryCommands::Read(address, length));
     const bool answered = port.Query(buffer, ReplyCapacity);
     // The log shows what the exchange left: the reply, or the command when it failed.
     const std::string_view text = TextOf(buffer);
     logged = std::string(text);
     if (!answered || text.empty())
         return false;
-    // A reply too short to hold data applies nothing; the read still counts as done.
-    const std::string_view data = text.size() > Protocol::BlockReplyHeaderLength
-                                      ? text.substr(Protocol::BlockReplyHeaderLength)
-                                      : std::string_view{};
-    profile.ApplyDataBlock(address, data);
+    // A reply too short to hold data brings nothing; the read still counts as done.
+    data = text.size() > Protocol::BlockReplyHeaderLength
+               ? std::string(text.substr(Protocol::BlockReplyHeaderLength))
+               : std::string();
     return true;
 }
 
@@ -132,13 +125,16 @@ UnitReading ReadUnit(SerialPort& port, EquipmentProfile& profile, TransferEvents
         events.AppendLine(std::string(step.Heading));
         for (int i = 0; i < step.Count; ++i) {
             events.BeforeRequest(done, UnitReading::RequestCount);
+            const std::uint16_t address = step.Address(i);
+            std::string data;
             std::string logged;
-            const bool answered = ReadBlock(port, step.Address(i), step.Length, profile, logged);
+            const bool answered = ReadBlock(port, address, step.Length, data, logged);
             events.AppendLine(logged);
             if (!answered) {
                 ++reading.FailedSteps;
                 break;
             }
+            profile.ApplyDataBlock(address, data);
             ++done;
             ++reading.BlocksRead;
         }
@@ -169,7 +165,7 @@ std::vector<WrittenBlock> ScriptBlocks(const ScriptLineList& lines) {
             break;
         if (parsed.Kind != ScriptLineKind::DataLine)
             continue;
-        const ProScript::DataBlock block = ProScript::DecodeDataToken(parsed.Token);
+        const MemoryCommands::WrittenBlock block = MemoryCommands::DecodeWrite(parsed.Token);
         blocks.push_back({block.Address, std::string(block.Data)});
     }
     return blocks;
@@ -193,7 +189,7 @@ ScriptRun SendScript(SerialPort& port, const ScriptLineList& lines, std::string_
         }
         events.AppendLine(line + std::string(OkSuffix));
         if (run.SentLines != sentBefore) {
-            const ProScript::DataBlock block = ProScript::DecodeDataToken(parsed.Token);
+            const MemoryCommands::WrittenBlock block = MemoryCommands::DecodeWrite(parsed.Token);
             run.Written.push_back({block.Address, std::string(block.Data)});
         }
     }
@@ -222,7 +218,7 @@ Verification VerifyBlocks(SerialPort& port, const std::vector<WrittenBlock>& blo
     for (const WrittenBlock& block : blocks) {
         events.BeforeRequest(done++, verification.Blocks);
         ExchangeBuffer buffer{};
-        PutText(buffer, Protocol::MemoryReadCommand(block.Address, ReadBackLength(block)));
+        PutText(buffer, MemoryCommands::Read(block.Address, ReadBackLength(block)));
         const bool answered = port.Query(buffer, ReplyCapacity);
         const std::string_view text = TextOf(buffer);
         events.AppendLine(std::string(text));

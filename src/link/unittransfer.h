@@ -40,10 +40,11 @@ struct UnitIdentity {
 // comes back, with UnknownModelRow.
 std::optional<UnitIdentity> IdentifyUnit(SerialPort& port);
 
-// One block read on an open port: the reply is applied to `profile` when the query went
-// through. `logged` receives what the log shows: the reply, or the command when the
-// exchange failed. False when the query failed or the reply was empty.
-bool ReadBlock(SerialPort& port, std::uint16_t address, int length, EquipmentProfile& profile,
+// One block read on an open port. `data` receives the reply's data digits (nothing from a
+// reply too short to hold any) when the query went through; `logged` what the log shows:
+// the reply, or the command when the exchange failed. False when the query failed or the
+// reply was empty.
+bool ReadBlock(SerialPort& port, std::uint16_t address, int length, std::string& data,
                std::string& logged);
 
 // How reading a unit went: the configuration, the six points and the 32 messages in three

@@ -1,6 +1,8 @@
 // The in-memory image of one unit's settings, and its PRO script form.
 #pragma once
 
+#include "profile/memorymap.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -42,9 +44,9 @@ ScriptLineClass ParseScriptLine(std::string_view line);
 
 class EquipmentProfile {
 public:
-    static constexpr int PointCount = 6;
-    static constexpr int MessageCount = 32;
-    static constexpr int MessageLength = 16;
+    static constexpr int PointCount = MemoryMap::PointCount;
+    static constexpr int MessageCount = MemoryMap::MessageCount;
+    static constexpr int MessageLength = MemoryMap::MessageLength;
 
     // Binds the document's script lines; the profile never owns them.
     explicit EquipmentProfile(ScriptLineList& scriptLines);

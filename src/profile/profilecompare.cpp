@@ -1,12 +1,14 @@
 // Field-by-field differences between two profiles, in the words and units the editors use.
 #include "profile/profilecompare.h"
 
+#include "profile/memorycommands.h"
 #include "profile/memorymap.h"
 #include "profile/proscript.h"
 
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -91,20 +93,21 @@ CompareScope CompareScope::Written() {
 
 CompareScope CompareScope::Block(std::uint16_t address) {
     CompareScope scope;
-    if (address == MemoryMap::ConfigurationAddress) {
+    const std::optional<MemoryMap::Block> block = MemoryMap::LocateBlock(address);
+    if (!block)
+        return scope;
+    const auto index = static_cast<std::size_t>(block->Index);
+    switch (block->Kind) {
+    case MemoryMap::BlockKind::Configuration:
         scope.Configuration = true;
-        return scope;
+        break;
+    case MemoryMap::BlockKind::Point:
+        scope.Points[index] = true;
+        break;
+    case MemoryMap::BlockKind::Message:
+        scope.Messages[index] = true;
+        break;
     }
-    if (address < MemoryMap::MessageEnd) {
-        if (address % MemoryMap::MessageStride == 0)
-            scope.Messages[address / MemoryMap::MessageStride] = true;
-        return scope;
-    }
-    if (address < MemoryMap::PointBase)
-        return scope;
-    const int point = (address - MemoryMap::PointBase) / MemoryMap::PointStride;
-    if (point < MemoryMap::PointCount && address == MemoryMap::PointAddress(point))
-        scope.Points[point] = true;
     return scope;
 }
 
@@ -116,7 +119,7 @@ CompareScope CompareScope::OfScript(const ScriptLineList& lines) {
             break;
         if (parsed.Kind != ScriptLineKind::DataLine)
             continue;
-        const ProScript::DataBlock block = ProScript::DecodeDataToken(parsed.Token);
+        const MemoryCommands::WrittenBlock block = MemoryCommands::DecodeWrite(parsed.Token);
         // Only a block the reader would apply counts: the right length at the right place.
         ScriptLineList one;
         EquipmentProfile probe(one);

@@ -4,13 +4,17 @@
 
 #include "profile/equipmentprofile.h"
 #include "profile/hexfields.h"
+#include "profile/memorycommands.h"
 #include "profile/memorymap.h"
 #include "profile/programidentity.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
+#include <span>
 #include <string>
 
 using HexFields::FieldValue;
@@ -22,9 +26,8 @@ namespace {
 // The unit keeps a BER threshold as a whole number of 10^-8.
 constexpr double BerUnitsPerRatio = 1.0E8;
 constexpr double BerRatioPerUnit = 1.0E-8;
-constexpr std::uint32_t HzPerKHz = 1000;
-// The highest frequency whose Hz value fits the unit's 32-bit field, in whole kHz.
-constexpr std::uint32_t MaxFrequencyKHz = std::numeric_limits<std::uint32_t>::max() / HzPerKHz;
+using MemoryMap::HzPerKHz;
+using MemoryMap::MaxFrequencyKHz;
 
 // Field positions inside the configuration block.
 constexpr std::size_t WarningMERPosition = 0;
@@ -33,6 +36,8 @@ constexpr std::size_t WarningBERPosition = 8;
 constexpr std::size_t AlarmBERPosition = 16;
 constexpr std::size_t Digits16 = 4;
 constexpr std::size_t Digits32 = 8;
+constexpr std::size_t Bytes16 = 2;
+constexpr std::size_t Bytes32 = 4;
 
 // Field positions inside a detection point block.
 constexpr std::size_t NumberPosition = 0;
@@ -42,7 +47,17 @@ constexpr std::size_t WarningPowerPosition = 12;
 constexpr std::size_t AlarmPowerPosition = 14;
 constexpr std::size_t ByteDigits = 2;
 
-constexpr std::uint32_t LowByte = 0xFF;
+// The bytes of a configuration block and of the used part of a point block, as written.
+constexpr std::size_t ConfigurationBytes = MemoryMap::ConfigurationDataDigits / ByteDigits;
+constexpr std::size_t PointBytes = MemoryMap::PointDataDigits / ByteDigits;
+
+// Puts `value` into `bytes` at `at`, low byte first, as the unit keeps numbers.
+void PutLowByteFirst(std::span<std::uint8_t> bytes, std::size_t at, std::uint32_t value,
+                     std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
 
 // The threshold as the unit's whole number of 10^-8. Thresholds the unit cannot hold
 // (negative, not a number, or beyond 32 bits) are written as the nearest value it can.
@@ -82,29 +97,32 @@ std::string CommentText(std::string_view text) {
     return result;
 }
 
+std::string DataLine(std::uint16_t address, std::span<const std::uint8_t> bytes) {
+    return std::string(ProScript::DataLineStart) + MemoryCommands::Write(address, bytes);
+}
+
 std::string ConfigurationLine(const ConfigurationData& configuration) {
-    char line[64];
-    std::snprintf(line, sizeof line, ProScript::ConfigurationLineFormat,
-                  static_cast<unsigned>(MemoryMap::ConfigurationAddress),
-                  static_cast<unsigned>(SwapBytes16(configuration.WarningMER)),
-                  static_cast<unsigned>(SwapBytes16(configuration.AlarmMER)),
-                  static_cast<unsigned>(ReverseBytes32(BerToUnits(configuration.WarningBER))),
-                  static_cast<unsigned>(ReverseBytes32(BerToUnits(configuration.AlarmBER))));
-    return line;
+    std::array<std::uint8_t, ConfigurationBytes> bytes{};
+    PutLowByteFirst(bytes, WarningMERPosition / ByteDigits, configuration.WarningMER, Bytes16);
+    PutLowByteFirst(bytes, AlarmMERPosition / ByteDigits, configuration.AlarmMER, Bytes16);
+    PutLowByteFirst(bytes, WarningBERPosition / ByteDigits, BerToUnits(configuration.WarningBER),
+                    Bytes32);
+    PutLowByteFirst(bytes, AlarmBERPosition / ByteDigits, BerToUnits(configuration.AlarmBER),
+                    Bytes32);
+    return DataLine(MemoryMap::ConfigurationAddress, bytes);
 }
 
 std::string PointLine(int index, const DetectionPoint& point) {
-    char line[64];
-    std::snprintf(line, sizeof line, ProScript::PointLineFormat,
-                  static_cast<unsigned>(MemoryMap::PointAddress(index)),
-                  static_cast<unsigned>(point.Number), static_cast<unsigned>(point.Active),
-                  static_cast<unsigned>(ReverseBytes32(HzFromKHz(point.FrequencyKHz))),
-                  static_cast<unsigned>(point.WarningPower & LowByte),
-                  static_cast<unsigned>(point.AlarmPower & LowByte));
+    std::array<std::uint8_t, PointBytes> bytes{};
+    PutLowByteFirst(bytes, NumberPosition / ByteDigits, point.Number, 1);
+    PutLowByteFirst(bytes, ActivePosition / ByteDigits, point.Active, 1);
+    PutLowByteFirst(bytes, FrequencyPosition / ByteDigits, HzFromKHz(point.FrequencyKHz), Bytes32);
+    PutLowByteFirst(bytes, WarningPowerPosition / ByteDigits, point.WarningPower, 1);
+    PutLowByteFirst(bytes, AlarmPowerPosition / ByteDigits, point.AlarmPower, 1);
     char comment[16];
     std::snprintf(comment, sizeof comment, ProScript::PointCommentFormat,
                   static_cast<int>(point.Number));
-    return std::string(line) + comment;
+    return DataLine(MemoryMap::PointAddress(index), bytes) + comment;
 }
 
 // Splits the next token off `rest` the way the reader always has: leading delimiters are
@@ -123,24 +141,6 @@ std::string_view NextToken(std::string_view& rest, std::string_view delimiters) 
 }
 
 } // namespace
-
-namespace ProScript {
-
-DataBlock DecodeDataToken(std::string_view token) {
-    DataBlock block;
-    if (token.size() <= DataPrefix.size()) {
-        return block;
-    }
-    const std::string_view afterPrefix = token.substr(DataPrefix.size());
-    const std::string_view addressField = afterPrefix.substr(0, AddressDigits);
-    block.Address = static_cast<std::uint16_t>(HexFields::LeadingHexValue(addressField));
-    if (afterPrefix.size() > AddressDigits) {
-        block.Data = afterPrefix.substr(AddressDigits);
-    }
-    return block;
-}
-
-} // namespace ProScript
 
 ScriptLineClass ParseScriptLine(std::string_view line) {
     ScriptLineClass result;
@@ -163,7 +163,7 @@ ScriptLineClass ParseScriptLine(std::string_view line) {
         result.Kind = ScriptLineKind::Malformed;
         return result;
     }
-    if (!argument.starts_with(ProScript::DataPrefix)) {
+    if (!argument.starts_with(MemoryCommands::WritePrefix)) {
         return result;
     }
     result.Kind = ScriptLineKind::DataLine;
@@ -204,17 +204,18 @@ void EquipmentProfile::ReadScript() {
         if (kind.Kind != ScriptLineKind::DataLine) {
             continue;
         }
-        const ProScript::DataBlock block = ProScript::DecodeDataToken(kind.Token);
+        const MemoryCommands::WrittenBlock block = MemoryCommands::DecodeWrite(kind.Token);
         ApplyDataBlock(block.Address, block.Data);
     }
 }
 
 void EquipmentProfile::ApplyDataBlock(std::uint16_t address, std::string_view data) {
-    if (address >= MemoryMap::ConfigurationAddress) {
-        if (address != MemoryMap::ConfigurationAddress ||
-            data.size() < static_cast<std::size_t>(MemoryMap::ConfigurationDataDigits)) {
-            return;
-        }
+    const std::optional<MemoryMap::Block> block = MemoryMap::LocateBlock(address);
+    if (!block || data.size() < static_cast<std::size_t>(block->DataDigits)) {
+        return;
+    }
+    switch (block->Kind) {
+    case MemoryMap::BlockKind::Configuration:
         configuration_.WarningMER = SwapBytes16(FieldValue(data, WarningMERPosition, Digits16));
         configuration_.AlarmMER = SwapBytes16(FieldValue(data, AlarmMERPosition, Digits16));
         configuration_.WarningBER =
@@ -223,14 +224,8 @@ void EquipmentProfile::ApplyDataBlock(std::uint16_t address, std::string_view da
             BerFromUnits(ReverseBytes32(FieldValue(data, AlarmBERPosition, Digits32)));
         configurationLoaded_ = true;
         return;
-    }
-
-    if (address < MemoryMap::PointBase) {
-        if (address >= MemoryMap::MessageEnd || address % MemoryMap::MessageStride != 0 ||
-            data.size() < static_cast<std::size_t>(MemoryMap::MessageDataDigits)) {
-            return;
-        }
-        std::string& text = messages_[address / MemoryMap::MessageStride].Text;
+    case MemoryMap::BlockKind::Message: {
+        std::string& text = messages_[static_cast<std::size_t>(block->Index)].Text;
         text.clear();
         for (std::size_t k = 0; k < static_cast<std::size_t>(MessageLength); ++k) {
             const auto byte = static_cast<char>(FieldValue(data, ByteDigits * k, ByteDigits));
@@ -243,19 +238,18 @@ void EquipmentProfile::ApplyDataBlock(std::uint16_t address, std::string_view da
         messagesLoaded_ = true;
         return;
     }
-
-    const int point = (address - MemoryMap::PointBase) / MemoryMap::PointStride;
-    if (point >= PointCount || address != MemoryMap::PointAddress(point) ||
-        data.size() < static_cast<std::size_t>(MemoryMap::PointDataDigits)) {
+    case MemoryMap::BlockKind::Point: {
+        DetectionPoint& target = points_[static_cast<std::size_t>(block->Index)];
+        target.Number = static_cast<std::uint8_t>(FieldValue(data, NumberPosition, ByteDigits));
+        target.Active = static_cast<std::uint8_t>(FieldValue(data, ActivePosition, ByteDigits));
+        target.FrequencyKHz =
+            ReverseBytes32(FieldValue(data, FrequencyPosition, Digits32)) / HzPerKHz;
+        target.WarningPower =
+            static_cast<std::uint16_t>(FieldValue(data, WarningPowerPosition, ByteDigits));
+        target.AlarmPower =
+            static_cast<std::uint16_t>(FieldValue(data, AlarmPowerPosition, ByteDigits));
+        pointsLoaded_ = true;
         return;
     }
-    DetectionPoint& target = points_[point];
-    target.Number = static_cast<std::uint8_t>(FieldValue(data, NumberPosition, ByteDigits));
-    target.Active = static_cast<std::uint8_t>(FieldValue(data, ActivePosition, ByteDigits));
-    target.FrequencyKHz = ReverseBytes32(FieldValue(data, FrequencyPosition, Digits32)) / HzPerKHz;
-    target.WarningPower =
-        static_cast<std::uint16_t>(FieldValue(data, WarningPowerPosition, ByteDigits));
-    target.AlarmPower =
-        static_cast<std::uint16_t>(FieldValue(data, AlarmPowerPosition, ByteDigits));
-    pointsLoaded_ = true;
+    }
 }

@@ -1,11 +1,13 @@
 // What each line of a PRO file does when the file is read: the offline check of a file.
 #include "profile/scriptcheck.h"
 
+#include "profile/memorycommands.h"
 #include "profile/memorymap.h"
 #include "profile/profilecompare.h"
 #include "profile/proscript.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -17,18 +19,12 @@ std::string AddressText(std::uint16_t address) {
 
 // The data digits a block at `address` needs; 0 when the address is no block of the map.
 std::size_t NeededDigits(std::uint16_t address) {
-    const CompareScope scope = CompareScope::Block(address);
-    if (scope.Empty())
-        return 0;
-    if (scope.Configuration)
-        return MemoryMap::ConfigurationDataDigits;
-    if (address >= MemoryMap::PointBase)
-        return MemoryMap::PointDataDigits;
-    return MemoryMap::MessageDataDigits;
+    const std::optional<MemoryMap::Block> block = MemoryMap::LocateBlock(address);
+    return block ? static_cast<std::size_t>(block->DataDigits) : 0;
 }
 
 LineCheck CheckDataLine(const std::string& token) {
-    const ProScript::DataBlock block = ProScript::DecodeDataToken(token);
+    const MemoryCommands::WrittenBlock block = MemoryCommands::DecodeWrite(token);
     const std::size_t needed = NeededDigits(block.Address);
     if (needed == 0)
         return {0, LineVerdict::Skipped,

@@ -1,16 +1,20 @@
 // rivan-sim: serves a simulated unit on a pseudo-terminal, in real time.
 #include "pseudoterminal.h"
 
-#include "link/simulatedunit.h"
+#include "link/sim/simulatedunit.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <getopt.h>
 #include <poll.h>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -65,78 +69,126 @@ void PrintHelp() {
               "  --help           show this text");
 }
 
+// A decimal number from `low` to `high`, all of `text` (leading blanks and a plus sign
+// allowed).
 bool ParseNumber(const char* text, int low, int high, int& value) {
-    char* end = nullptr;
-    const long number = std::strtol(text, &end, 10);
-    if (!*text || *end || number < low || number > high)
+    std::string_view digits(text);
+    digits.remove_prefix(std::min(digits.find_first_not_of(" \t\n\v\f\r"), digits.size()));
+    if (digits.starts_with('+') && !digits.starts_with("+-"))
+        digits.remove_prefix(1);
+    int number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
+        number < low || number > high)
         return false;
-    value = static_cast<int>(number);
+    value = number;
     return true;
 }
 
+enum OptionCode : int {
+    OptionHelp = 'h',
+    OptionCom = 256,
+    OptionPace,
+    OptionTrace,
+    OptionName,
+    OptionVersion,
+    OptionHeartbeat,
+    OptionSilent,
+    OptionNak,
+    OptionLate,
+    OptionGarbage,
+    OptionHangup,
+};
+
+constexpr option LongOptions[] = {
+    {"help", no_argument, nullptr, OptionHelp},
+    {"com", required_argument, nullptr, OptionCom},
+    {"pace", no_argument, nullptr, OptionPace},
+    {"trace", no_argument, nullptr, OptionTrace},
+    {"name", required_argument, nullptr, OptionName},
+    {"version", required_argument, nullptr, OptionVersion},
+    {"heartbeat", required_argument, nullptr, OptionHeartbeat},
+    {"silent", no_argument, nullptr, OptionSilent},
+    {"nak", required_argument, nullptr, OptionNak},
+    {"late", required_argument, nullptr, OptionLate},
+    {"garbage", no_argument, nullptr, OptionGarbage},
+    {"hangup", required_argument, nullptr, OptionHangup},
+    {nullptr, 0, nullptr, 0},
+};
+
 // False with a message on stderr when the arguments make no sense; `help` when asked.
 bool ParseOptions(int argc, char** argv, Options& options, bool& help) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        auto value = [&](const char*& text) {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "rivan-sim: %s needs a value\n", option.c_str());
-                return false;
-            }
-            text = argv[++i];
-            return true;
-        };
-        auto number = [&](int low, int high, int& target) {
-            const char* text = nullptr;
-            if (!value(text))
-                return false;
-            if (ParseNumber(text, low, high, target))
+    opterr = 0; // the messages below say what went wrong
+    int code = 0;
+    int count = 0;
+    while ((code = getopt_long(argc, argv, ":h", LongOptions, nullptr)) != -1) {
+        // The option as the user wrote it, for the messages: its value may have been the
+        // next argument, or may follow an equals sign.
+        const bool valueApart = optarg != nullptr && optind >= 2 && optarg == argv[optind - 1];
+        std::string option = argv[optind - (valueApart ? 2 : 1)];
+        option = option.substr(0, option.find('='));
+        const auto number = [&](int low, int high, int& target) {
+            if (ParseNumber(optarg, low, high, target))
                 return true;
             std::fprintf(stderr, "rivan-sim: %s takes a number from %d to %d\n", option.c_str(),
                          low, high);
             return false;
         };
-        const char* text = nullptr;
-        int count = 0;
-        if (option == "--help" || option == "-h") {
+        switch (code) {
+        case OptionHelp:
             help = true;
-        } else if (option == "--com") {
+            break;
+        case OptionCom:
             if (!number(1, 8, options.Com))
                 return false;
-        } else if (option == "--pace") {
+            break;
+        case OptionPace:
             options.Pace = true;
-        } else if (option == "--trace") {
+            break;
+        case OptionTrace:
             options.Trace = true;
-        } else if (option == "--name") {
-            if (!value(text))
-                return false;
-            options.Unit.Name = text;
-        } else if (option == "--version") {
-            if (!value(text))
-                return false;
-            options.Unit.Version = text;
-        } else if (option == "--heartbeat") {
+            break;
+        case OptionName:
+            options.Unit.Name = optarg;
+            break;
+        case OptionVersion:
+            options.Unit.Version = optarg;
+            break;
+        case OptionHeartbeat:
             if (!number(1, 60000, count))
                 return false;
             options.Unit.Heartbeat = std::chrono::milliseconds(count);
-        } else if (option == "--silent") {
+            break;
+        case OptionSilent:
             options.Unit.Silent = true;
-        } else if (option == "--nak") {
+            break;
+        case OptionNak:
             if (!number(1, 1000000, options.Unit.NakOnCommand))
                 return false;
-        } else if (option == "--late") {
+            break;
+        case OptionLate:
             if (!number(0, 60000, count))
                 return false;
             options.Unit.ReplyDelay = std::chrono::milliseconds(count);
-        } else if (option == "--garbage") {
+            break;
+        case OptionGarbage:
             options.Unit.Garbage = GarbageBytes;
-        } else if (option == "--hangup") {
+            break;
+        case OptionHangup:
             if (!number(1, 1000000, options.Unit.HangUpAfter))
                 return false;
-        } else {
+            break;
+        case ':':
+            std::fprintf(stderr, "rivan-sim: %s needs a value\n", option.c_str());
+            return false;
+        default:
             std::fprintf(stderr, "rivan-sim: unknown option %s (try --help)\n", option.c_str());
             return false;
         }
+    }
+    if (optind < argc) {
+        std::fprintf(stderr, "rivan-sim: unknown option %s (try --help)\n", argv[optind]);
+        return false;
     }
     return true;
 }

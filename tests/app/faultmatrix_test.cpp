@@ -3,7 +3,7 @@
 #include "mainformfixture.h"
 
 #include "dialogs/monitordlg.h"
-#include "link/simulatedunit.h"
+#include "link/sim/simulatedunit.h"
 
 #include <QCheckBox>
 #include <QDir>

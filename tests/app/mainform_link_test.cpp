@@ -2,7 +2,7 @@
 #include "mainformfixture.h"
 
 #include "dialogs/monitordlg.h"
-#include "link/simulatedunit.h"
+#include "link/sim/simulatedunit.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -122,7 +122,8 @@ TEST_F(MainFormLinkTest, ReceivingEverythingMakesAnUntitledChangedDocument) {
     EXPECT_EQ(form->PanelText(TMainForm::FilePanel), "Untitled.PRO");
     EXPECT_TRUE(form->GetDocumentPresent());
     EXPECT_TRUE(form->GetModified());
-    EXPECT_EQ(form->GetScriptLines().size(), 15u);
+    ASSERT_EQ(form->GetScriptLines().size(), 15u);
+    EXPECT_TRUE(form->GetScriptLines()[1].starts_with("# Untitled.PRO created at "));
     EXPECT_TRUE(prompts.Messages.empty());
     EXPECT_EQ(
         EnabledActions(),

@@ -1,7 +1,7 @@
 // Tests of the main window's safe sending: Compare with unit, Send and verify, Backups.
 #include "mainformfixture.h"
 
-#include "link/simulatedunit.h"
+#include "link/sim/simulatedunit.h"
 
 #include <QDirIterator>
 #include <QFileInfo>

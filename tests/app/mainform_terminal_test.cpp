@@ -2,17 +2,14 @@
 // and the detected port taking precedence over the stored one.
 #include "mainformfixture.h"
 
-#include "link/simulatedunit.h"
-#include "tools/consolewindow.h"
+#include "link/sim/simulatedunit.h"
+#include "tools/terminal/consolewindow.h"
 
 #include <QKeyEvent>
 #include <QSettings>
 #include <QTimer>
 
 #include <cstdlib>
-
-#include <pty.h>
-#include <unistd.h>
 
 namespace {
 
@@ -24,6 +21,7 @@ protected:
         settings.remove(QStringLiteral("Terminal"));
         for (const char* name : {"RIVAN_COM1", "RIVAN_COM2", "RIVAN_COM3", "RIVAN_COM4"})
             setenv(name, "/dev/rivan-no-such-port", 1);
+        terminalPort.OpenErrors["/dev/rivan-no-such-port"] = 2;
     }
     void TearDown() override {
         for (const char* name : {"RIVAN_COM1", "RIVAN_COM2", "RIVAN_COM3", "RIVAN_COM4"})
@@ -73,12 +71,7 @@ TEST_F(MainFormTerminalTest, TheDetectedPortWinsOverTheStoredOne) {
 }
 
 TEST_F(MainFormTerminalTest, TheConsoleRunsModallyWithTheCommandDisabledUntilAltQ) {
-    int master = -1;
-    int slave = -1;
-    char device[256] = {};
-    ASSERT_EQ(openpty(&master, &slave, device, nullptr, nullptr), 0);
-    ::close(slave);
-    setenv("RIVAN_COM1", device, 1);
+    setenv("RIVAN_COM1", "/dev/rivan-test-line", 1);
 
     bool modal = false;
     bool commandDisabled = false;
@@ -94,7 +87,7 @@ TEST_F(MainFormTerminalTest, TheConsoleRunsModallyWithTheCommandDisabledUntilAlt
 
     Trigger("ToolsTerm");
 
-    ::close(master);
+    EXPECT_EQ(terminalPort.Opened, std::vector<std::string>{"/dev/rivan-test-line"});
     EXPECT_TRUE(modal);
     EXPECT_TRUE(commandDisabled);
     EXPECT_TRUE(Action("ToolsTerm")->isEnabled());

@@ -6,9 +6,9 @@
 #include "app/imagelist.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
-#include "tools/aboutbox.h"
-#include "tools/scratchpad.h"
-#include "tools/versionblocksource.h"
+#include "tools/about/aboutbox.h"
+#include "tools/about/versionblocksource.h"
+#include "tools/editor/scratchpad.h"
 
 #include <QImage>
 #include <QLabel>

@@ -2,7 +2,8 @@
 #pragma once
 
 #include "app/mainform.h"
-#include "link/simulateddriver.h"
+#include "link/sim/simulateddriver.h"
+#include "support/memoryterminalport.h"
 #include "support/scriptedprompts.h"
 
 #include <QAction>
@@ -29,7 +30,7 @@ protected:
         previousFolder_ = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(folder_.path()));
         QApplication::setQuitOnLastWindowClosed(false);
-        form = std::make_unique<TMainForm>(prompts, driver);
+        form = std::make_unique<TMainForm>(prompts, driver, terminalPort);
         form->show();
     }
 
@@ -71,6 +72,7 @@ protected:
 
     ScriptedPrompts prompts;
     SimulatedDriver driver;
+    MemoryTerminalPort terminalPort;
     std::unique_ptr<TMainForm> form;
 
 private:

@@ -8,12 +8,12 @@
 #include "dialogs/messeditdlg.h"
 #include "dialogs/monitordlg.h"
 #include "dialogs/passworddlg.h"
-#include "tools/aboutbox.h"
-#include "tools/console.h"
-#include "tools/consolewindow.h"
-#include "tools/finddlg.h"
-#include "tools/scratchpad.h"
-#include "tools/versionblocksource.h"
+#include "tools/about/aboutbox.h"
+#include "tools/about/versionblocksource.h"
+#include "tools/editor/finddlg.h"
+#include "tools/editor/scratchpad.h"
+#include "tools/terminal/console.h"
+#include "tools/terminal/consolewindow.h"
 
 #include <QGroupBox>
 #include <QLayout>

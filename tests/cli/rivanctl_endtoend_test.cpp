@@ -1,5 +1,5 @@
 // rivanctl as a user runs it: a process against rivan-sim units on pseudo-terminals.
-#include "simprocess.h"
+#include "support/simprocess.h"
 
 #include <QDir>
 #include <QFile>

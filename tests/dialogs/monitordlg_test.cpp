@@ -2,10 +2,10 @@
 #include "dialogs/monitordlg.h"
 
 #include "dialogtesting.h"
-#include "link/answeringpeer.h"
 #include "link/serialport.h"
-#include "link/simulateddriver.h"
-#include "link/simulatedunit.h"
+#include "link/sim/simulateddriver.h"
+#include "link/sim/simulatedunit.h"
+#include "support/answeringpeer.h"
 #include "support/scriptedprompts.h"
 
 #include <QCheckBox>

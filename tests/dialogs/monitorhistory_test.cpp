@@ -5,8 +5,8 @@
 
 #include "dialogtesting.h"
 #include "link/serialport.h"
-#include "link/simulateddriver.h"
-#include "link/simulatedunit.h"
+#include "link/sim/simulateddriver.h"
+#include "link/sim/simulatedunit.h"
 #include "profile/equipmentprofile.h"
 #include "profile/memorymap.h"
 #include "support/scriptedprompts.h"

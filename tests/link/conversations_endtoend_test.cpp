@@ -2,7 +2,7 @@
 #include "link/device/deviceportdriver.h"
 #include "link/equipmentlink.h"
 
-#include "simprocess.h"
+#include "support/simprocess.h"
 
 #include <gtest/gtest.h>
 
@@ -58,12 +58,15 @@ TEST_F(ConversationsEndToEnd, DetectReceiveEditSendAndReadBack) {
         EXPECT_EQ(events.Lines[1], "COM1 not available");
         EXPECT_EQ(events.Lines[3], "COM3 -> RIVAN ver1.05");
 
-        ASSERT_EQ(link.ReceiveProfile(profile, lines, "NOW", events), ReceiveOutcome::Complete);
+        const ReceivedProfile received = link.ReceiveProfile(events);
+        ASSERT_EQ(received.Outcome, ReceiveOutcome::Complete);
+        received.ApplyTo(profile);
         EXPECT_EQ(events.Lines.back(), "received data from remote equipment");
 
         profile.SetFrequencyKHz(4, 802000);
         profile.SetAlarmMER(19);
-        ASSERT_EQ(link.SendProfile(profile, lines, "edited.pro", "NOW", events), SendOutcome::Sent);
+        profile.WriteScript(lines, "edited.pro", "NOW");
+        ASSERT_EQ(link.SendProfile(lines, "edited.pro", events), SendOutcome::Sent);
         EXPECT_EQ(events.Lines.back(), "processed 7 data lines of 15");
     }
 
@@ -72,7 +75,9 @@ TEST_F(ConversationsEndToEnd, DetectReceiveEditSendAndReadBack) {
     EquipmentProfile readBack(otherLines);
     readBack.SetDefaults();
     EquipmentLink link(driver);
-    ASSERT_EQ(link.ReceiveProfile(readBack, otherLines, "NOW", events), ReceiveOutcome::Complete);
+    const ReceivedProfile received = link.ReceiveProfile(events);
+    ASSERT_EQ(received.Outcome, ReceiveOutcome::Complete);
+    received.ApplyTo(readBack);
     EXPECT_EQ(readBack.FrequencyKHz(4), 802000u);
     EXPECT_EQ(readBack.AlarmMER(), 19);
     EXPECT_EQ(readBack.FrequencyKHz(0), profile.FrequencyKHz(0));

@@ -3,8 +3,10 @@
 #include "link/exchangebuffer.h"
 #include "link/protocol.h"
 #include "link/serialport.h"
+#include "profile/memorycommands.h"
+#include "profile/memorymap.h"
 
-#include "simprocess.h"
+#include "support/simprocess.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
@@ -61,9 +63,10 @@ TEST_F(EndToEnd, NameVersionAllBlocksAndAWrite) {
         blocks.emplace_back(static_cast<std::uint16_t>(16 * slot), 16);
     ASSERT_EQ(blocks.size(), 39u);
     for (const auto& [address, length] : blocks) {
-        const std::string reply = Ask(Protocol::MemoryReadCommand(address, length));
+        const std::string reply = Ask(MemoryCommands::Read(address, length));
         EXPECT_EQ(reply.size(), 4u + 2 * length) << reply;
-        EXPECT_TRUE(Protocol::ReadBlockData(address, reply).has_value()) << reply;
+        ASSERT_TRUE(MemoryMap::LocateBlock(address).has_value());
+        EXPECT_GE(reply.size(), 4u + MemoryMap::LocateBlock(address)->DataDigits) << reply;
     }
     EXPECT_EQ(Ask("*?I22A01F0000C"), "*I22"
                                      "1C001600E803000010270000");

@@ -1,10 +1,10 @@
 // Tests of the monitor's polling against simulated units, tick by tick on a virtual clock.
 #include "link/monitorpoller.h"
 #include "link/serialport.h"
-#include "link/simulateddriver.h"
-#include "link/simulatedunit.h"
+#include "link/sim/simulateddriver.h"
+#include "link/sim/simulatedunit.h"
 
-#include "answeringpeer.h"
+#include "support/answeringpeer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Tests of the serial port and its handshake over a simulated line.
 #include "link/exchangebuffer.h"
 #include "link/serialport.h"
-#include "link/simulateddriver.h"
+#include "link/sim/simulateddriver.h"
 
-#include "scriptedpeer.h"
+#include "support/scriptedpeer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,11 @@
 #include "link/exchangebuffer.h"
 #include "link/protocol.h"
 #include "link/serialport.h"
-#include "link/simulateddriver.h"
-#include "link/simulatedunit.h"
+#include "link/sim/simulateddriver.h"
+#include "link/sim/simulatedunit.h"
 #include "profile/equipmentprofile.h"
+#include "profile/memorycommands.h"
+#include "profile/memorymap.h"
 
 #include <gtest/gtest.h>
 
@@ -82,11 +84,11 @@ TEST_F(SimulatedUnitTest, ReadsTheDefaultBlocks) {
 
 TEST_F(SimulatedUnitTest, AnswersAllThirtyNineBlockReads) {
     OpenPort();
-    std::vector<std::string> commands = {Protocol::MemoryReadCommand(0x1F00, 12)};
+    std::vector<std::string> commands = {MemoryCommands::Read(0x1F00, 12)};
     for (int point = 0; point < 6; ++point)
-        commands.push_back(Protocol::MemoryReadCommand(0x0400 + 32 * point, 32));
+        commands.push_back(MemoryCommands::Read(0x0400 + 32 * point, 32));
     for (int slot = 0; slot < 32; ++slot)
-        commands.push_back(Protocol::MemoryReadCommand(16 * slot, 16));
+        commands.push_back(MemoryCommands::Read(16 * slot, 16));
     ASSERT_EQ(commands.size(), 39u);
     for (const std::string& command : commands) {
         const std::string reply = Ask(command);
@@ -105,10 +107,11 @@ TEST_F(SimulatedUnitTest, ItsBlocksFillAProfile) {
     const std::uint16_t message31 = 0x01F0;
     for (auto [address, length] :
          {std::pair<std::uint16_t, int>{0x1F00, 12}, {point4, 32}, {message31, 16}}) {
-        const std::string reply = Ask(Protocol::MemoryReadCommand(address, length));
-        const auto data = Protocol::ReadBlockData(address, reply);
-        ASSERT_TRUE(data.has_value()) << reply;
-        profile.ApplyDataBlock(address, *data);
+        const std::string reply = Ask(MemoryCommands::Read(address, length));
+        const auto block = MemoryMap::LocateBlock(address);
+        ASSERT_TRUE(block.has_value());
+        ASSERT_GE(reply.size(), 4u + block->DataDigits) << reply;
+        profile.ApplyDataBlock(address, std::string_view(reply).substr(4));
     }
     EXPECT_EQ(profile.WarningMER(), 28);
     EXPECT_EQ(profile.AlarmMER(), 22);

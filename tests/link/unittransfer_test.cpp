@@ -2,8 +2,8 @@
 #include "link/backup.h"
 #include "link/equipmentlink.h"
 #include "link/serialport.h"
-#include "link/simulateddriver.h"
-#include "link/simulatedunit.h"
+#include "link/sim/simulateddriver.h"
+#include "link/sim/simulatedunit.h"
 #include "link/unittransfer.h"
 
 #include <gmock/gmock.h>

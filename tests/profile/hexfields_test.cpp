@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <string>
+#include <utility>
 
 using namespace std::string_literals;
 
@@ -59,4 +62,53 @@ TEST(HexFields, UpperCasingTouchesOnlyAsciiLetters) {
     EXPECT_EQ(HexFields::ToUpperAscii('*'), '*');
     EXPECT_EQ(HexFields::ToUpperAscii('\xE9'), '\xE9');
     EXPECT_EQ(HexFields::ToUpperAscii('\0'), '\0');
+}
+
+TEST(HexFields, HexDigitValueIsTheDigitsValueInEitherCaseAndMinusOneForAnythingElse) {
+    const std::pair<char, int> cases[] = {
+        {'0', 0},  {'9', 9},  {'A', 10}, {'F', 15}, {'a', 10}, {'f', 15},  {'G', -1},   {'g', -1},
+        {'/', -1}, {':', -1}, {'@', -1}, {'`', -1}, {' ', -1}, {'\0', -1}, {'\xC1', -1}};
+    for (const auto& [digit, value] : cases)
+        EXPECT_EQ(HexFields::HexDigitValue(digit), value) << "digit " << static_cast<int>(digit);
+}
+
+TEST(HexFields, LeadingHexValueReadsNoMoreThanItIsAllowed) {
+    EXPECT_EQ(HexFields::LeadingHexValue("3F7", 2), 0x3Fu);
+    EXPECT_EQ(HexFields::LeadingHexValue("123456", 4), 0x1234u);
+    EXPECT_EQ(HexFields::LeadingHexValue("7", 2), 7u);
+    EXPECT_EQ(HexFields::LeadingHexValue("FF", 0), 0u);
+}
+
+struct ParseHexRow {
+    const char* Text;
+    bool Ok;
+    std::uint32_t Value;
+};
+
+TEST(HexFields, ParseHexTakesOnlyTextsThatAreAllHexDigits) {
+    const ParseHexRow rows[] = {
+        {"1F00", true, 0x1F00}, {"00c", true, 0x00C},    {"FFFFFFFF", true, 0xFFFFFFFF},
+        {"", false, 0},         {"1F0G", false, 0},      {" 1", false, 0},
+        {"+1", false, 0},       {"123456789", false, 0}, {"0x1", false, 0},
+    };
+    for (const ParseHexRow& row : rows) {
+        std::uint32_t value = 0;
+        EXPECT_EQ(HexFields::ParseHex(row.Text, value), row.Ok) << '"' << row.Text << '"';
+        if (row.Ok) {
+            EXPECT_EQ(value, row.Value) << '"' << row.Text << '"';
+        }
+    }
+}
+
+TEST(HexFields, WritingGivesUpperCaseDigitsMostSignificantFirst) {
+    std::string text;
+    HexFields::AppendHex(text, 0x1F00, 4);
+    HexFields::AppendHex(text, 0x00C, 3);
+    HexFields::AppendHex(text, 0xABCDEF12, 8);
+    HexFields::AppendHex(text, 0x1234, 2); // only the lowest digits
+    EXPECT_EQ(text, "1F0000CABCDEF1234");
+    const std::array<std::uint8_t, 4> bytes = {0x00, 0x0A, 0xB0, 0xFF};
+    std::string hex = "*";
+    HexFields::AppendHexBytes(hex, bytes);
+    EXPECT_EQ(hex, "*000AB0FF");
 }

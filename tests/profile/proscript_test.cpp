@@ -1,6 +1,7 @@
 // Tests of the PRO script form of a profile: writing, line classification, reading and
 // applying memory blocks.
 #include "profile/equipmentprofile.h"
+#include "profile/memorycommands.h"
 #include "profile/proscript.h"
 
 #include <gtest/gtest.h>
@@ -97,7 +98,7 @@ TEST(WriteScript, NeverWritesMessageLines) {
             continue;
         }
         ++dataLines;
-        EXPECT_GE(ProScript::DecodeDataToken(kind.Token).Address, 0x0400) << line;
+        EXPECT_GE(MemoryCommands::DecodeWrite(kind.Token).Address, 0x0400) << line;
     }
     EXPECT_EQ(dataLines, 7);
 }
@@ -295,33 +296,6 @@ TEST(ParseScriptLine, VeryLongLinesAreClassified) {
     EXPECT_EQ(data.Kind, ScriptLineKind::DataLine);
     EXPECT_EQ(data.Token, token);
 }
-
-// ---- Data tokens ---------------------------------------------------------------------------
-
-struct TokenRow {
-    const char* Behaviour;
-    const char* Token;
-    std::uint16_t Address;
-    const char* Data;
-};
-
-class DecodeDataTokenTable : public testing::TestWithParam<TokenRow> {};
-
-TEST_P(DecodeDataTokenTable, SplitsAddressAndData) {
-    const ProScript::DataBlock block = ProScript::DecodeDataToken(GetParam().Token);
-    EXPECT_EQ(block.Address, GetParam().Address);
-    EXPECT_EQ(block.Data, GetParam().Data);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Tokens, DecodeDataTokenTable,
-    testing::Values(TokenRow{"FullToken", "*I22A01F00ABCD", 0x1F00, "ABCD"},
-                    TokenRow{"LowerCaseHexDigits", "*I22A004a0ff", 0x04A0, "ff"},
-                    TokenRow{"PrefixOnly", "*I22A0", 0, ""},
-                    TokenRow{"ShortAddressWithoutData", "*I22A004", 0x04, ""},
-                    TokenRow{"AddressEndsAtNonHex", "*I22A01F0G12", 0x01F0, "12"},
-                    TokenRow{"NonHexAddressIsZero", "*I22A0ZZZZ41", 0, "41"}),
-    [](const testing::TestParamInfo<TokenRow>& info) { return info.param.Behaviour; });
 
 // ---- Reading -------------------------------------------------------------------------------
 
