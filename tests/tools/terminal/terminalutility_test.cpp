@@ -19,11 +19,40 @@ std::string Blanks(int count) {
     return std::string(static_cast<std::size_t>(count), ' ');
 }
 
+// The device the terminal opens for COMn: "\\.\COMn" on Windows, "/dev/ttyS<n-1>" elsewhere.
+std::string Device(int number) {
+#ifdef _WIN32
+    return "\\\\.\\COM" + std::to_string(number);
+#else
+    return "/dev/ttyS" + std::to_string(number - 1);
+#endif
+}
+
+// Points COMn at `device` through its RIVAN_COMn variable and answers the device COMn then
+// opens; Windows takes no such variable, so there it stays "\\.\COMn".
+std::string OverridePort(int number, const std::string& device) {
+#ifdef _WIN32
+    (void)device;
+    return Device(number);
+#else
+    setenv(("RIVAN_COM" + std::to_string(number)).c_str(), device.c_str(), 1);
+    return device;
+#endif
+}
+
+void ClearOverride(int number) {
+#ifndef _WIN32
+    unsetenv(("RIVAN_COM" + std::to_string(number)).c_str());
+#else
+    (void)number;
+#endif
+}
+
 class TerminalUtilityTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"RIVAN_COM1", "RIVAN_COM2", "RIVAN_COM3", "RIVAN_COM4"})
-            unsetenv(name);
+        for (int number = 1; number <= 4; ++number)
+            ClearOverride(number);
     }
 
     TerminalUtility& Start(std::optional<std::string> detected = std::nullopt) {
@@ -340,7 +369,7 @@ TEST_F(TerminalUtilityTest, AltHShowsTheHelpScreenWithCurrentStatusAndHidesItAga
 }
 
 TEST_F(TerminalUtilityTest, AltDigitSwitchesThePortAndReopens) {
-    setenv("RIVAN_COM2", "/dev/fake-two", 1);
+    const std::string two = OverridePort(2, "/dev/fake-two");
     Start();
     console.PostInput({ConsoleInputEvent::Kind::KeyDown, '2', true, false});
     console.PostInput({ConsoleInputEvent::Kind::KeyDown, 'a', false, false});
@@ -349,7 +378,7 @@ TEST_F(TerminalUtilityTest, AltDigitSwitchesThePortAndReopens) {
 
     EXPECT_TRUE(utility->Running());
     EXPECT_EQ(utility->PortName(), "COM2");
-    EXPECT_EQ(port.Opened, (std::vector<std::string>{"/dev/ttyS0", "/dev/fake-two"}));
+    EXPECT_EQ(port.Opened, (std::vector<std::string>{Device(1), two}));
     EXPECT_EQ(port.BaudRates, (std::vector<int>{115200, 115200}));
     EXPECT_EQ(port.LineChanges,
               (std::vector<std::string>{"DTR+", "RTS+", "RTS-", "DTR-", "DTR+", "RTS+"}));
@@ -362,7 +391,7 @@ TEST_F(TerminalUtilityTest, AltDigitSwitchesThePortAndReopens) {
 
     Destroy();
     EXPECT_EQ(store.Values["ComPort"], MemorySettingsStore::Value(std::string("COM2")));
-    unsetenv("RIVAN_COM2");
+    ClearOverride(2);
 }
 
 TEST_F(TerminalUtilityTest, AltDigitWhileHelpIsShownComesBackToTheTerminalScreen) {
@@ -392,8 +421,7 @@ TEST_F(TerminalUtilityTest, IdleTimeOutEndsTheRunLikeAltQ) {
 
 TEST_F(TerminalUtilityTest, AltThreeOnAMissingPortLogsCreateFileAndKeepsTheStoredPort) {
     StoreKey("COM2", false, false, false);
-    setenv("RIVAN_COM3", "/dev/no-such-port", 1);
-    port.OpenErrors["/dev/no-such-port"] = 2;
+    port.OpenErrors[OverridePort(3, "/dev/no-such-port")] = 2;
     Start();
     Alt('c');
     Alt('3');
@@ -404,11 +432,11 @@ TEST_F(TerminalUtilityTest, AltThreeOnAMissingPortLogsCreateFileAndKeepsTheStore
     EXPECT_EQ(store.Values["ComPort"], MemorySettingsStore::Value(std::string("COM2")));
     EXPECT_EQ(store.Values["bCRLF"], MemorySettingsStore::Value(false));
     EXPECT_TRUE(notices.empty());
-    unsetenv("RIVAN_COM3");
+    ClearOverride(3);
 }
 
 TEST_F(TerminalUtilityTest, APortThatCannotBeOpenedAtStartEndsTheRunAtOnce) {
-    port.OpenErrors["/dev/ttyS0"] = 13;
+    port.OpenErrors[Device(1)] = 13;
     Start();
     EXPECT_FALSE(utility->Running());
     EXPECT_EQ(log, (std::vector<std::string>{"[COM1] In CreateFile -> Error number: 13"}));
@@ -482,7 +510,7 @@ TEST_F(TerminalUtilityTest, AFailedReadShowsTheBytesBeforeItAndEndsTheRun) {
 }
 
 TEST_F(TerminalUtilityTest, WithoutALogTargetErrorsAreNotRecorded) {
-    port.OpenErrors["/dev/ttyS0"] = 2;
+    port.OpenErrors[Device(1)] = 2;
     TerminalUtility terminal(console, port, store, nullptr, nullptr, std::nullopt);
     terminal.Start();
     EXPECT_FALSE(terminal.Running());
@@ -495,7 +523,7 @@ TEST_F(TerminalUtilityTest, FirstRunWithoutAKeyUsesComOneAndAllModesOffThenCreat
     Start();
     EXPECT_TRUE(notices.empty());
     EXPECT_EQ(utility->PortName(), "COM1");
-    EXPECT_EQ(port.Opened, (std::vector<std::string>{"/dev/ttyS0"}));
+    EXPECT_EQ(port.Opened, (std::vector<std::string>{Device(1)}));
     EXPECT_EQ(Screen().RowText(3, 2, 31), "CR=CR     Echo=None   Mode=Text");
     Destroy();
     EXPECT_TRUE(store.KeyExists);
@@ -508,7 +536,7 @@ TEST_F(TerminalUtilityTest, StoredSettingsAreShownAndUsed) {
     StoreKey("COM4", true, true, false);
     Start();
     EXPECT_EQ(utility->PortName(), "COM4");
-    EXPECT_EQ(port.Opened, (std::vector<std::string>{"/dev/ttyS3"}));
+    EXPECT_EQ(port.Opened, (std::vector<std::string>{Device(4)}));
     EXPECT_EQ(Screen().RowText(2, 2, 6), "COM4: ");
     EXPECT_EQ(Screen().RowText(3, 2, 28), "CR=CR+LF  Echo=Local  Mode=T");
 }
@@ -536,7 +564,7 @@ TEST_F(TerminalUtilityTest, TheDetectedPortWinsOverTheStoredOne) {
     StoreKey("COM4", false, false, true);
     Start("COM2");
     EXPECT_EQ(utility->PortName(), "COM2");
-    EXPECT_EQ(port.Opened, (std::vector<std::string>{"/dev/ttyS1"}));
+    EXPECT_EQ(port.Opened, (std::vector<std::string>{Device(2)}));
     EXPECT_TRUE(utility->Modes().Hex);
 }
 
