@@ -5,6 +5,7 @@
 #include "profile/equipmentprofile.h"
 #include "profile/memorycommands.h"
 #include "profilecompare.h"
+#include "scriptlines.h"
 
 #include <cmath>
 #include <cstddef>
@@ -54,63 +55,8 @@ bool IsUpperHex(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
 }
 
-// The lines of a file: CR LF, LF alone and CR alone each end a line.
-ScriptLineList SplitLines(std::string_view text) {
-    ScriptLineList lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c != '\r' && c != '\n') {
-            line.push_back(c);
-            continue;
-        }
-        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            ++i;
-        }
-        lines.push_back(line);
-        line.clear();
-    }
-    if (!line.empty()) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 bool SameClass(const ScriptLineClass& a, const ScriptLineClass& b) {
     return a.Kind == b.Kind && a.Token == b.Token;
-}
-
-bool SamePoints(const EquipmentProfile& a, const EquipmentProfile& b) {
-    for (int point = 0; point < PointCount; ++point) {
-        if (!SamePoint(a, b, point)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool SameMessage(const EquipmentProfile& a, const EquipmentProfile& b, int slot) {
-    return a.GetMessageText(slot) == b.GetMessageText(slot) &&
-           a.MessageEditLevel(slot) == b.MessageEditLevel(slot);
-}
-
-bool SameMessages(const EquipmentProfile& a, const EquipmentProfile& b) {
-    for (int slot = 0; slot < MessageCount; ++slot) {
-        if (!SameMessage(a, b, slot)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool SameFlags(const EquipmentProfile& a, const EquipmentProfile& b) {
-    return a.MessagesLoaded() == b.MessagesLoaded() &&
-           a.ConfigurationLoaded() == b.ConfigurationLoaded() &&
-           a.PointsLoaded() == b.PointsLoaded();
-}
-
-bool SameProfile(const EquipmentProfile& a, const EquipmentProfile& b) {
-    return SameConfiguration(a, b) && SamePoints(a, b) && SameMessages(a, b) && SameFlags(a, b);
 }
 
 // Equal, or one float apart where single precision cannot hold the units exactly.

@@ -2,6 +2,7 @@
 #include "app/activitylog.h"
 #include "app/applicationtitle.h"
 #include "app/commandline.h"
+#include "app/endrequests.h"
 #include "app/mainform.h"
 #include "dialogs/cfgeditordlg.h"
 #include "dialogs/detpointsdlg.h"
@@ -19,6 +20,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSessionManager>
 #include <QStringList>
 
 #include <clocale>
@@ -49,7 +51,9 @@ int main(int argc, char** argv) {
         SystemTerminalPort terminalPort;
         TMainForm mainForm(prompts, portDriver, terminalPort);
         prompts.SetParent(&mainForm);
-        const auto versionSource = MakeSystemVersionBlockSource();
+        // The about box looks its version block up by the application's title.
+        const auto versionSource = MakeSystemVersionBlockSource(
+            QApplication::applicationDisplayName().toLocal8Bit().toStdString());
         TAboutBox aboutBox(*versionSource, &mainForm);
         TScratchPad scratchPad(prompts);
         TCfgEditorDlg cfgEditorDlg(
@@ -64,6 +68,20 @@ int main(int argc, char** argv) {
             [&](const QString& line) { mainForm.Log().AppendLine(line); }, &mainForm);
         mainForm.AttachWindows({&aboutBox, &scratchPad, &cfgEditorDlg, &detPointsDlg, &messEditDlg,
                                 &passwordDlg, &monitorDlg});
+
+        // A signal or the end of the desktop session closes the window in order, without
+        // questions, and a changed document is kept in a recovery file.
+        EndRequests endRequests;
+        QObject::connect(&endRequests, &EndRequests::Requested, &mainForm, [&](int signalNumber) {
+            mainForm.EndWithoutAsking(QStringLiteral("signal ") +
+                                      EndRequests::SignalName(signalNumber));
+        });
+#ifndef QT_NO_SESSIONMANAGER
+        QObject::connect(&application, &QGuiApplication::commitDataRequest, &mainForm,
+                         [&](QSessionManager&) {
+                             mainForm.EndWithoutAsking(QStringLiteral("the desktop session ends"));
+                         });
+#endif
 
         mainForm.show();
         application.exec();

@@ -16,6 +16,7 @@
 #include "ui/prompts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QColor>
 #include <QCoreApplication>
@@ -27,6 +28,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -61,6 +63,10 @@ const QString ProSuffix = QStringLiteral("pro");
 
 const QString MonitorButtonHint = QStringLiteral("Remote control RIVAN");
 const QString LogFileExtension = QStringLiteral(".LOG");
+const QString RecoveryPrefix = QStringLiteral("-recovered-");
+const QString RecoveryExtension = QStringLiteral(".PRO");
+// How often an end without asking looks again whether the commands running have ended.
+constexpr int EndingRetryMilliseconds = 20;
 // How many lines of an opened file the log shows: for a file the program wrote, the rule,
 // the "created at" line and the "# by" line.
 constexpr int OpenedLinesLogged = 3;
@@ -95,16 +101,21 @@ TMainForm::CommandGuard::CommandGuard(TMainForm& form, QAction* action, CommandK
     : form_(form), action_(action), kind_(kind) {
     assert(action_ && "a command guard needs the command's action");
     ++form_.running_[action_];
-    if (kind_ == CommandKind::Conversation)
+    if (kind_ == CommandKind::Conversation) {
         ++form_.conversations_;
+        // Lines come faster than the panel can be repainted for each.
+        form_.log_.HoldPanel();
+    }
     form_.UpdateActions();
 }
 
 TMainForm::CommandGuard::~CommandGuard() {
     if (--form_.running_[action_] == 0)
         form_.running_.remove(action_);
-    if (kind_ == CommandKind::Conversation)
+    if (kind_ == CommandKind::Conversation) {
         --form_.conversations_;
+        form_.log_.ReleasePanel();
+    }
     form_.UpdateActions();
 }
 
@@ -291,11 +302,20 @@ void TMainForm::FormCreate() {
     log_.AppendLine(QString::fromLatin1(CopyrightLine));
     log_.AppendStamped(QStringLiteral("Started at "));
     StartTime = static_cast<std::time_t>(QDateTime::currentSecsSinceEpoch());
+    LogRecoveryFiles();
     MonitorAllowed = false;
     UpdateActions();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (ended_) {
+        event->accept();
+        return;
+    }
+    if (ending_) {
+        event->ignore();
+        return;
+    }
     // A conversation waiting for the unit still delivers window events; closing now would
     // pull the window from under it.
     if (ConversationRunning()) {
@@ -314,6 +334,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 bool TMainForm::FormCloseQuery() {
     if (!QuerySaveChanges())
         return false;
+    WriteClosingLog();
+    ScriptLines.clear();
+    return true;
+}
+
+void TMainForm::WriteClosingLog() {
     log_.AppendStamped(QStringLiteral("Ended at "));
     const auto elapsed = static_cast<double>(QDateTime::currentSecsSinceEpoch() - StartTime);
     char line[64];
@@ -328,8 +354,76 @@ bool TMainForm::FormCloseQuery() {
     const TextFileResult written = WriteTextLines(LogFileName, lines);
     if (!written.Ok)
         throw std::runtime_error(Local8Bit(written.Error));
+}
+
+QString TMainForm::RecoveryFileName(const QDateTime& when) {
+    return QString::fromLatin1(ProgramName) + RecoveryPrefix +
+           when.toString(QStringLiteral("yyyyMMdd-HHmmss")) + RecoveryExtension;
+}
+
+void TMainForm::EndWithoutAsking(const QString& why) {
+    if (ending_)
+        return;
+    ending_ = true;
+    UpdateActions();
+    log_.AppendLine(QStringLiteral("Ending without questions: ") + why);
+    link_.Stop().Request();
+    CloseOtherWindows();
+    QTimer::singleShot(0, this, &TMainForm::FinishEnding);
+}
+
+void TMainForm::CloseOtherWindows() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible())
+            window->close();
+}
+
+void TMainForm::FinishEnding() {
+    if (ended_)
+        return;
+    // A conversation, a tool or a question still runs its own loop: it ends once its
+    // window has closed or its current exchange is over.
+    if (!running_.isEmpty() || QApplication::activeModalWidget()) {
+        CloseOtherWindows();
+        QTimer::singleShot(EndingRetryMilliseconds, this, &TMainForm::FinishEnding);
+        return;
+    }
+    ended_ = true;
+    if (DocumentPresent && Modified)
+        WriteRecoveryFile();
+    try {
+        WriteClosingLog();
+    } catch (const std::exception& error) {
+        // Nobody is there to answer a message box; the log is lost, the program still ends.
+        std::fprintf(stderr, "%s: %s\n", ProgramName, error.what());
+    }
     ScriptLines.clear();
-    return true;
+    close();
+}
+
+void TMainForm::WriteRecoveryFile() {
+    const QString name =
+        QDir::current().absoluteFilePath(RecoveryFileName(QDateTime::currentDateTime()));
+    ScriptLineList lines;
+    CurrentProfile.WriteScript(lines, ToCodePage(QDir::toNativeSeparators(name)),
+                               ToCodePage(ActivityLog::Now()));
+    const TextFileResult written = WriteTextLines(name, lines);
+    if (written.Ok)
+        log_.AppendLine(QStringLiteral("Document saved for recovery as ") +
+                        QDir::toNativeSeparators(name));
+    else
+        log_.AppendLine(QStringLiteral("ERROR: unable to save the document for recovery as ") +
+                        QDir::toNativeSeparators(name) + QStringLiteral(": ") + written.Error);
+}
+
+void TMainForm::LogRecoveryFiles() {
+    const QDir folder = QDir::current();
+    const QStringList found = folder.entryList({QString::fromLatin1(ProgramName) + RecoveryPrefix +
+                                                QStringLiteral("*") + RecoveryExtension},
+                                               QDir::Files, QDir::Name);
+    for (const QString& name : found)
+        log_.AppendLine(QStringLiteral("Recovered document from an earlier run: ") +
+                        QDir::toNativeSeparators(folder.absoluteFilePath(name)));
 }
 
 bool TMainForm::QuerySaveChanges() {
@@ -369,7 +463,7 @@ void TMainForm::UpdateActions() {
     // `available`: what the document, the profile and the link allow; `conversationSafe`:
     // the command may start while a conversation waits for the unit.
     const auto set = [&](QAction* action, bool available, bool conversationSafe) {
-        action->setEnabled(available && !running_.contains(action) &&
+        action->setEnabled(available && !ending_ && !running_.contains(action) &&
                            (conversationSafe || !conversation));
     };
     set(FileNew, true, false);
@@ -514,6 +608,7 @@ void TMainForm::SendDataExecute() {
         break;
     case SendOutcome::Sent:
     case SendOutcome::LineFailed:
+    case SendOutcome::Stopped:
         break;
     }
     log_.AppendStamped(QStringLiteral("Tools: send data exit at "));
@@ -560,6 +655,9 @@ void TMainForm::ReceiveIntoNewDocument() {
         break;
     case ReceiveOutcome::Error:
         prompts_.Notify(Captions::Error, ReceiveFailedText, Prompts::Icon::Error);
+        break;
+    case ReceiveOutcome::Stopped:
+        // The program is ending: what came stays in the profile, and nobody is asked.
         break;
     }
     UpdateActions();

@@ -6,6 +6,7 @@
 #include "link/equipmentlink.h"
 #include "profile/equipmentprofile.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QMainWindow>
 
@@ -83,6 +84,17 @@ public:
     // ends; true means go on.
     bool QuerySaveChanges();
 
+    // Ends the program in order without asking anything, for a signal or the end of the
+    // desktop session: the conversation in progress stops after its current exchange and
+    // closes the port, every other window closes, a changed document is written as a
+    // recovery file beside the LOG file, and the close writes its log lines and the LOG
+    // file. `why` is logged. Returns at once; the window closes from the event loop.
+    void EndWithoutAsking(const QString& why);
+    bool Ending() const { return ending_; }
+    // The name of the file a changed document is written to when the program is ended
+    // without asking, for the time `when`.
+    static QString RecoveryFileName(const QDateTime& when);
+
     ActivityLog& Log() { return log_; }
     const ActivityLog& Log() const { return log_; }
 
@@ -140,6 +152,16 @@ private:
     QToolButton* AddOwnButton(QAction* action, const QString& name, const QString& hint);
     void FormCreate();
     bool FormCloseQuery();
+    // The close query's log lines and LOG file.
+    void WriteClosingLog();
+    // The second half of EndWithoutAsking, once nothing runs any more.
+    void FinishEnding();
+    // Closes the windows other than this one, which ends their modal loops.
+    void CloseOtherWindows();
+    // Writes the changed document as a recovery file and logs where it went.
+    void WriteRecoveryFile();
+    // Logs the recovery files an earlier run left in the working directory.
+    void LogRecoveryFiles();
 
     void SetFileName(const QString& name);
     // Writes the profile as a PRO file named `name`; false after reporting a failure.
@@ -212,6 +234,10 @@ private:
     // The run.
     std::time_t StartTime = 0;
     QString LogFileName;
+
+    // Ending without asking: requested, and done (the window may close).
+    bool ending_ = false;
+    bool ended_ = false;
 
     // Commands running: how many guards hold each action, and how many are conversations.
     QHash<QAction*, int> running_;

@@ -3,6 +3,7 @@
 
 #include "ctlcommands.h"
 #include "ctlreport.h"
+#include "ctlstop.h"
 
 #include "link/monitorpoller.h"
 #include "link/monitorrecord.h"
@@ -12,23 +13,16 @@
 #include <QJsonObject>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <thread>
 
 namespace {
 
-volatile std::sig_atomic_t stopRequested = 0;
-
-void RequestStop(int) {
-    stopRequested = 1;
-}
-
 // Waits between rounds, waking early when the user interrupts.
 void Pause(double seconds) {
     const auto until = std::chrono::steady_clock::now() +
                        std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
-    while (!stopRequested && std::chrono::steady_clock::now() < until)
+    while (StopSignal() == 0 && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
@@ -109,19 +103,16 @@ int RunMonitor(const CtlOptions& options) {
         }
     }
 
-    stopRequested = 0;
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
-
     MonitorPoller poller;
     poller.SetPort(session.Port());
     poller.Start();
     int rounds = 0;
     int unanswered = 0;
-    while (!stopRequested && (options.Count == 0 || rounds < options.Count)) {
+    // A stop ends the run after the round in progress, whose rows are written whole.
+    while (StopSignal() == 0 && (options.Count == 0 || rounds < options.Count)) {
         if (rounds > 0) {
             Pause(options.IntervalSeconds);
-            if (stopRequested)
+            if (StopSignal() != 0)
                 break;
         }
         const TickOutcome outcome = poller.Tick();
@@ -149,8 +140,6 @@ int RunMonitor(const CtlOptions& options) {
                 PrintOut(ChannelLine(time, channel + 1, sample));
         }
     }
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
     // A unit that fell silent for every round stopped answering.
     return unanswered > 0 && unanswered == rounds ? ExitCode::UnitFailed : ExitCode::Ok;
 }

@@ -36,6 +36,8 @@ constexpr const char* ExitCodesHelp =
     "  2  usage error, or a file that cannot be read or written\n"
     "  3  no unit found, or the port cannot be used\n"
     "  4  the unit refused or stopped answering mid-way\n"
+    "  130, 143  stopped by Ctrl+C (SIGINT) or SIGTERM: the conversation in progress was\n"
+    "            finished and every file written is complete\n"
     "With several ports the exit code is the worst of them.\n";
 
 QList<QCommandLineOption> Options() {

@@ -3,11 +3,33 @@
 #include "ctlmonitor.h"
 #include "ctloptions.h"
 #include "ctlreport.h"
+#include "ctlstop.h"
 
 #include <QCoreApplication>
 
 #include <clocale>
 #include <cstdio>
+
+namespace {
+
+int RunCommand(const CtlOptions& options) {
+    const QString& command = options.Command;
+    if (command == QLatin1String("ports"))
+        return RunPorts(options);
+    if (command == QLatin1String("detect"))
+        return RunDetect(options);
+    if (command == QLatin1String("receive"))
+        return RunReceive(options);
+    if (command == QLatin1String("send"))
+        return RunSend(options);
+    if (command == QLatin1String("diff"))
+        return RunDiff(options);
+    if (command == QLatin1String("check"))
+        return RunCheck(options);
+    return RunMonitor(options);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
@@ -31,18 +53,8 @@ int main(int argc, char** argv) {
         break;
     }
 
-    const QString& command = options.Command;
-    if (command == QLatin1String("ports"))
-        return RunPorts(options);
-    if (command == QLatin1String("detect"))
-        return RunDetect(options);
-    if (command == QLatin1String("receive"))
-        return RunReceive(options);
-    if (command == QLatin1String("send"))
-        return RunSend(options);
-    if (command == QLatin1String("diff"))
-        return RunDiff(options);
-    if (command == QLatin1String("check"))
-        return RunCheck(options);
-    return RunMonitor(options);
+    // Ctrl+C or SIGTERM lets the conversation in progress finish and its files be written
+    // whole; the exit code then tells that the run was stopped.
+    WatchStopSignals();
+    return ExitCodeAfterStop(RunCommand(options));
 }

@@ -94,6 +94,20 @@ TrendLevels LevelsOf(const EquipmentProfile& profile) {
     return levels;
 }
 
+// A channel the unit reports as off keeps its place in the legend, greyed and marked "off",
+// so the colours of the others stay where the eye found them.
+void MonitorTrends::ShowLegend(int channel, bool enabled) {
+    QLabel* label = legend_[channel];
+    const QString colour = ChannelColour(channel + 1).name();
+    label->setEnabled(enabled);
+    label->setText(
+        enabled ? QStringLiteral("<span style=\"color:%1\">&#9632;</span> Channel %2")
+                      .arg(colour)
+                      .arg(channel + 1)
+                : QStringLiteral("<span style=\"color:#a0a0a0\">&#9633; Channel %1 off</span>")
+                      .arg(channel + 1));
+}
+
 MonitorTrends::MonitorTrends(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Trends"));
     auto* legend = new QHBoxLayout;
@@ -103,10 +117,8 @@ MonitorTrends::MonitorTrends(QWidget* parent) : QWidget(parent) {
         auto* label = new QLabel(this);
         label->setObjectName(QStringLiteral("TrendLegend") + QString::number(channel));
         label->setTextFormat(Qt::RichText);
-        label->setText(QStringLiteral("<span style=\"color:%1\">&#9632;</span> Channel %2")
-                           .arg(ChannelColour(channel).name())
-                           .arg(channel));
         legend_[channel - 1] = label;
+        ShowLegend(channel - 1, true);
         legend->addWidget(label);
     }
     legend->addStretch(1);
@@ -244,7 +256,7 @@ void MonitorTrends::Start(const TrendLevels& levels, const MonitorRecord::Round&
         }
     }
     for (int channel = 0; channel < ChannelCount; ++channel)
-        legend_[channel]->setEnabled(start.Channels[channel].Enabled);
+        ShowLegend(channel, start.Channels[channel].Enabled);
     AddRound(MonitorRecord::Round{false, start.Channels}, moment);
 }
 
@@ -307,7 +319,7 @@ void MonitorTrends::AddRound(const MonitorRecord::Round& round, const QDateTime&
     }
     if (round.Answered) {
         for (int channel = 0; channel < ChannelCount; ++channel)
-            legend_[channel]->setEnabled(round.Channels[channel].Enabled);
+            ShowLegend(channel, round.Channels[channel].Enabled);
     }
 }
 

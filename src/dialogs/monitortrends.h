@@ -96,6 +96,8 @@ private:
     void FitValues(Quantity quantity);
 
     std::array<Chart, ChartCount> charts_;
+    void ShowLegend(int channel, bool enabled);
+
     std::array<QLabel*, MonitorRecord::ChannelCount> legend_{};
     TrendLevels levels_;
 };

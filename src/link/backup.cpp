@@ -2,6 +2,7 @@
 #include "link/backup.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -20,11 +21,29 @@ std::string FileNamePart(std::string_view text) {
     return part;
 }
 
+// A path from the root; on Windows also one from a drive (C:\ or C:/) or a network share
+// (\\server\share). "C:data" goes on from the drive's current folder: not absolute.
+bool IsAbsolutePath(std::string_view path) {
+    if (path.empty())
+        return false;
+    if (path.front() == '/')
+        return true;
+#ifdef _WIN32
+    const bool driveLetter = (path.front() >= 'A' && path.front() <= 'Z') ||
+                             (path.front() >= 'a' && path.front() <= 'z');
+    if (driveLetter && path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/'))
+        return true;
+    if (path.starts_with("\\\\"))
+        return true;
+#endif
+    return false;
+}
+
 } // namespace
 
 std::string BackupFolder(std::string_view xdgDataHome, std::string_view home) {
     // A relative XDG_DATA_HOME is invalid and ignored, as the base directory rules say.
-    if (!xdgDataHome.empty() && xdgDataHome.front() == '/')
+    if (IsAbsolutePath(xdgDataHome))
         return std::string(xdgDataHome) + std::string(BackupSubfolder);
     return std::string(home) + std::string(DefaultDataHome) + std::string(BackupSubfolder);
 }

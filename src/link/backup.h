@@ -16,7 +16,8 @@ struct LocalDateTime {
 };
 
 // The folder for backups under the data home: "<dataHome>/Qelvar/RIVAN/backups". The data
-// home is $XDG_DATA_HOME when that is set to an absolute path, else "<home>/.local/share".
+// home is $XDG_DATA_HOME when that is set to an absolute path (on Windows also one from a
+// drive letter or a network share), else "<home>/.local/share".
 std::string BackupFolder(std::string_view xdgDataHome, std::string_view home);
 
 // "<model>-<port>-<yyyyMMdd-HHmmss>.PRO", for example "RIVAN-COM3-20260314-091502.PRO".

@@ -24,6 +24,7 @@ constexpr std::string_view ReceivedLine = "received data from remote equipment";
 constexpr std::string_view LoadingConfigurationLine = "loading configuration data...";
 constexpr std::string_view LoadingPointsLine = "loading identification points data...";
 constexpr std::string_view LoadingMessagesLine = "loading text messages data...";
+constexpr std::string_view StoppedLine = "stopped: the program is ending";
 
 std::string IdentificationLine(std::string_view portName, const std::string& modelName,
                                float version) {
@@ -69,6 +70,8 @@ void EquipmentLink::Detect(LinkEvents& events) {
     events.DetectionStarted();
 
     for (int index = 0; index < SerialPort::PortCount; ++index) {
+        if (Stopping(events))
+            break;
         port_->SelectPort(index);
         // A port on the network is named with its address, so the technician sees which
         // site answered or failed; a local port by its name alone.
@@ -127,6 +130,13 @@ bool EquipmentLink::OpenLink(LinkEvents& events) {
     return true;
 }
 
+bool EquipmentLink::Stopping(LinkEvents& events) {
+    if (!stop_->Requested())
+        return false;
+    events.AppendLine(std::string(StoppedLine));
+    return true;
+}
+
 void EquipmentLink::CloseLink() {
     if (!port_)
         return;
@@ -144,14 +154,20 @@ bool EquipmentLink::ExecuteScriptLine(std::string_view line) {
 
 SendOutcome EquipmentLink::SendProfile(const ScriptLineList& script, const std::string& scriptName,
                                        LinkEvents& events) {
+    if (stop_->Requested())
+        return SendOutcome::Stopped;
     // No unit: the window reports it, with a beep first.
     if (!OpenLink(events))
-        return SendOutcome::NoUnit;
+        return stop_->Requested() ? SendOutcome::Stopped : SendOutcome::NoUnit;
 
     SendOutcome outcome = SendOutcome::Sent;
     try {
         sentLineCount_ = 0;
         for (const std::string& line : script) {
+            if (Stopping(events)) {
+                outcome = SendOutcome::Stopped;
+                break;
+            }
             if (!ExecuteScriptLine(line)) {
                 events.AppendLine(Joined(ErrorAtPrefix, line));
                 outcome = SendOutcome::LineFailed;
@@ -167,26 +183,42 @@ SendOutcome EquipmentLink::SendProfile(const ScriptLineList& script, const std::
         outcome = SendOutcome::Error;
     }
 
-    // The unit takes the stored settings into use on reset, whatever happened before.
-    port_->SendCommand(Protocol::ResetCommand);
+    // The unit takes the stored settings into use on reset, whatever happened before; a
+    // stop ends the conversation at once, without a further exchange.
+    if (outcome != SendOutcome::Stopped)
+        port_->SendCommand(Protocol::ResetCommand);
     CloseLink();
     return outcome;
 }
 
 ReceivedProfile EquipmentLink::ReceiveProfile(LinkEvents& events) {
     ReceivedProfile received;
-    if (!OpenLink(events))
+    if (stop_->Requested()) {
+        received.Outcome = ReceiveOutcome::Stopped;
         return received;
+    }
+    if (!OpenLink(events)) {
+        if (stop_->Requested())
+            received.Outcome = ReceiveOutcome::Stopped;
+        return received;
+    }
 
     received.Outcome = ReceiveOutcome::Complete;
     try {
         sentLineCount_ = 0;
         // All three steps run whatever the earlier ones gave.
         int failed = 0;
-        failed += ReadConfigurationBlock(received.Blocks, events) ? 0 : 1;
-        failed += ReadDetectionPointBlocks(received.Blocks, events) ? 0 : 1;
-        failed += ReadTextMessageBlocks(received.Blocks, events) ? 0 : 1;
-        if (failed != 0)
+        using Step = bool (EquipmentLink::*)(std::vector<ReceivedBlock>&, LinkEvents&);
+        for (const Step step :
+             {&EquipmentLink::ReadConfigurationBlock, &EquipmentLink::ReadDetectionPointBlocks,
+              &EquipmentLink::ReadTextMessageBlocks}) {
+            if (stop_->Requested())
+                break;
+            failed += (this->*step)(received.Blocks, events) ? 0 : 1;
+        }
+        if (Stopping(events))
+            received.Outcome = ReceiveOutcome::Stopped;
+        else if (failed != 0)
             received.Outcome = ReceiveOutcome::Incomplete;
         else
             events.AppendLine(std::string(ReceivedLine));
@@ -200,6 +232,9 @@ ReceivedProfile EquipmentLink::ReceiveProfile(LinkEvents& events) {
 bool EquipmentLink::ReadBlock(std::uint16_t address, int length, std::vector<ReceivedBlock>& blocks,
                               LinkEvents& events) {
     assert(port_ && "reading a block needs an open port");
+    // A stop ends the step before its next request.
+    if (stop_->Requested())
+        return false;
     std::string data;
     std::string logged;
     const bool answered = ::ReadBlock(*port_, address, length, data, logged);

@@ -4,6 +4,7 @@
 
 #include "link/modeltable.h"
 #include "link/serialport.h"
+#include "link/stopflag.h"
 #include "profile/equipmentprofile.h"
 
 #include <cstdint>
@@ -34,6 +35,7 @@ enum class SendOutcome {
     Sent,       // every line went through
     LineFailed, // a line failed; the lines after it were not sent
     Error,      // an error was raised while sending
+    Stopped,    // a stop was requested; the lines after the last one sent were not sent
 };
 
 enum class ReceiveOutcome {
@@ -41,6 +43,7 @@ enum class ReceiveOutcome {
     Complete,   // every request was answered
     Incomplete, // at least one request failed; the profile holds what came before it
     Error,      // an error was raised while receiving
+    Stopped,    // a stop was requested; the blocks hold what came before it
 };
 
 // One memory block as a receive read it: its address and the data digits of the reply.
@@ -77,6 +80,14 @@ public:
     // The port of the current conversation, or none.
     SerialPort* Port() const { return port_.get(); }
 
+    // Set to end the conversation in progress after its current exchange: detection tries
+    // no further port, Send and Receive send no further command and close the port. While
+    // it is set no conversation starts. The link never clears it.
+    StopFlag& Stop() { return *stop_; }
+    bool StopRequested() const { return stop_->Requested(); }
+    // Makes the link read `flag` (which must outlive it) instead of its own.
+    void ShareStop(StopFlag& flag) { stop_ = &flag; }
+
     // Searches COM1 to COM8 for a unit, stopping at the first that answers.
     void Detect(LinkEvents& events);
     // With Port open and configured, asks the unit for its name and version. True when the
@@ -93,8 +104,8 @@ public:
     // argument fails.
     bool ExecuteScriptLine(std::string_view line);
     // Writes a profile into the unit: sends `script` (the PRO lines the window built from
-    // the profile, named `scriptName` in the log) line by line and always ends with the
-    // reset command.
+    // the profile, named `scriptName` in the log) line by line and ends with the reset
+    // command, unless a stop ended it.
     SendOutcome SendProfile(const ScriptLineList& script, const std::string& scriptName,
                             LinkEvents& events);
     // Reads the unit's configuration, detection points and messages.
@@ -110,7 +121,12 @@ private:
     bool ReadBlock(std::uint16_t address, int length, std::vector<ReceivedBlock>& blocks,
                    LinkEvents& events);
 
+    // Logs that the conversation ends early; true when a stop was requested.
+    bool Stopping(LinkEvents& events);
+
     PortDriver& driver_;
+    StopFlag ownStop_;
+    StopFlag* stop_ = &ownStop_;
     std::unique_ptr<SerialPort> port_;
     bool equipmentFound_ = false;
     int portIndex_ = -1;

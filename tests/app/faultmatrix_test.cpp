@@ -6,9 +6,12 @@
 #include "link/sim/simulatedunit.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -614,5 +617,254 @@ INSTANTIATE_TEST_SUITE_P(
         TickCase{"BerLate", BerQuery, Fault::Late, false, false, false, true, true, false, 0},
         TickCase{"BerHangUp", BerQuery, Fault::HangUp, false, false, false, true, true, false, 0}),
     [](const auto& info) { return std::string(info.param.Name); });
+
+// ---- Send and verify, compare, restore from a backup ---------------------------------------
+
+// The unit's point 3 before anything is sent, as a backup holds it, and as sent after.
+const char* const OldPoint3Line = "send *I22A0044002008036BE26463C    #2";
+const char* const NewPoint3Line = "send *I22A00440020080AA401C463C    #2";
+const QString SendNoUnitLine = QStringLiteral("ERROR: unable to send data. Check connection");
+const QString ReceiveNoUnitLine = QStringLiteral("ERROR: unable to receive data. Check connection");
+
+enum class Conversation { SendVerify, Compare, Restore };
+// Where the fault strikes: a block read of the whole unit before anything else, the third
+// data line written, or the first block read back.
+enum class Phase { Reading, Writing, ReadingBack };
+// What the user is left with.
+enum class Outcome {
+    Verified,      // backup, every line written and read back the same
+    Compared,      // the comparison shown, nothing written
+    NoUnit,        // the unit could not be read whole: the check-connection line, no backup
+    NotWritten,    // backup, then a line refused or lost: "verify FAILED: point 2 not written"
+    ReadBackFailed // backup, every line written, the reading back failed
+};
+
+struct SafeCase {
+    const char* Name;
+    Conversation Command;
+    Phase Where;
+    Fault Kind;
+    Outcome Result;
+};
+
+std::ostream& operator<<(std::ostream& out, const SafeCase& row) {
+    return out << row.Name;
+}
+
+class SafeFaults : public FaultMatrix, public ::testing::WithParamInterface<SafeCase> {
+protected:
+    void SetUp() override {
+        previousDataHome_ = qgetenv("XDG_DATA_HOME");
+        ASSERT_TRUE(dataHome_.isValid());
+        qputenv("XDG_DATA_HOME", dataHome_.path().toLocal8Bit());
+        FaultMatrix::SetUp();
+    }
+    void TearDown() override {
+        FaultMatrix::TearDown();
+        qputenv("XDG_DATA_HOME", previousDataHome_);
+    }
+
+    QString Folder() const { return dataHome_.filePath(QStringLiteral("Qelvar/RIVAN/backups")); }
+    QStringList Backups() const {
+        return QDir(Folder()).entryList({QStringLiteral("*.PRO")}, QDir::Files, QDir::Name);
+    }
+
+    // The unit holds the new document, sent with plain Send; the document then moves point 3
+    // to 474 MHz. A restore offers a backup that holds the same change.
+    void Prepare(Conversation command) {
+        Trigger("FileNew");
+        Trigger("SendData");
+        ASSERT_EQ(Lines()[Lines().size() - 2], "processed 7 data lines of 15");
+        form->GetProfile().SetFrequencyKHz(2, 474000);
+        if (command != Conversation::Restore)
+            return;
+        ASSERT_TRUE(QDir().mkpath(Folder()));
+        restored_ = QDir(Folder()).filePath(QStringLiteral("RIVAN-COM1-20260101-000000.PRO"));
+        QFile file(restored_);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        QByteArray text;
+        for (const std::string& line : form->GetScriptLines())
+            text += QByteArray::fromStdString(line) + "\r\n";
+        text.replace(OldPoint3Line, NewPoint3Line);
+        file.write(text);
+        file.close();
+        prompts.BackupChoices = {Prompts::BackupChoice{Prompts::BackupAction::Restore, restored_}};
+    }
+
+    // The backups this conversation saved.
+    QStringList NewBackups() const {
+        QStringList backups;
+        for (const QString& name : Backups())
+            if (QDir(Folder()).filePath(name) != restored_)
+                backups << QDir::toNativeSeparators(QDir(Folder()).filePath(name));
+        return backups;
+    }
+
+    // The data lines the unit took from `from` on.
+    int Written(std::size_t from) const {
+        int written = 0;
+        for (std::size_t i = from; i < unit.Exchanges().size(); ++i)
+            written +=
+                unit.Exchanges()[i].Accepted && unit.Exchanges()[i].Command.starts_with("*I22A0");
+        return written;
+    }
+
+    QString restored_;
+
+private:
+    QTemporaryDir dataHome_;
+    QByteArray previousDataHome_;
+};
+
+// Commands of a safe send after detection: 39 block reads of the whole unit, then the seven
+// data lines, then the reset and the seven blocks read back.
+constexpr int ThirdPointRead = 4;
+constexpr int ThirdDataLine = 39 + 3;
+constexpr int FirstReadBack = 39 + 7 + 2;
+
+TEST_P(SafeFaults, NeverWriteWithoutABackupAndNameItWhenFailing) {
+    const SafeCase& row = GetParam();
+    Prepare(row.Command);
+    DetectTheUnit();
+    const std::vector<QString> actionsBefore = EnabledActions();
+    const bool modifiedBefore = form->GetModified();
+    prompts.Messages.clear();
+    prompts.Answers = {Prompts::Answer::Yes};
+    const std::size_t from = unit.Exchanges().size();
+    const int exchange = row.Where == Phase::Reading   ? ThirdPointRead
+                         : row.Where == Phase::Writing ? ThirdDataLine
+                                                       : FirstReadBack;
+    InjectAt(row.Kind, exchange);
+    const qsizetype start = Lines().size();
+
+    switch (row.Command) {
+    case Conversation::SendVerify:
+        Trigger("SendVerify");
+        break;
+    case Conversation::Compare:
+        Trigger("CompareUnit");
+        break;
+    case Conversation::Restore:
+        Trigger("ToolsBackups");
+        break;
+    }
+    const QStringList log = Lines().mid(start);
+    const QString dump = log.join(QLatin1Char('\n'));
+
+    // Never a line written without the unit's old settings on disk first.
+    const int written = Written(from);
+    const QStringList backups = NewBackups();
+    if (written > 0) {
+        ASSERT_EQ(backups.size(), 1) << dump.toStdString();
+        const QString saved = QStringLiteral("backup saved to ") + backups.front();
+        const qsizetype firstWrite = log.indexOf(QRegularExpression("^send \\*I22A0.* OK$"));
+        EXPECT_GE(log.indexOf(saved), 0) << dump.toStdString();
+        EXPECT_LT(log.indexOf(saved), firstWrite) << dump.toStdString();
+        QByteArray old = ReadBytes(QDir::fromNativeSeparators(backups.front()));
+        EXPECT_TRUE(old.contains(QByteArray(OldPoint3Line) + "\r\n"));
+    }
+
+    const bool failed = row.Result == Outcome::NotWritten || row.Result == Outcome::ReadBackFailed;
+    switch (row.Result) {
+    case Outcome::Verified:
+        EXPECT_EQ(written, 7);
+        EXPECT_TRUE(log.contains("verified: 7 blocks match")) << dump.toStdString();
+        EXPECT_EQ(unit.Block(0x0442, 4)[3], 0x1C); // 474 MHz is 0x1C40AA80
+        break;
+    case Outcome::Compared:
+        EXPECT_EQ(written, 0);
+        EXPECT_TRUE(backups.isEmpty());
+        ASSERT_EQ(prompts.Comparisons.size(), 1u);
+        EXPECT_TRUE(prompts.Comparisons[0].Question.isEmpty());
+        ASSERT_EQ(prompts.Comparisons[0].Rows.size(), 1);
+        EXPECT_EQ(prompts.Comparisons[0].Rows[0].What, "point 3 frequency");
+        break;
+    case Outcome::NoUnit:
+        EXPECT_EQ(written, 0);
+        EXPECT_TRUE(backups.isEmpty());
+        EXPECT_TRUE(prompts.Comparisons.empty());
+        EXPECT_TRUE(
+            log.contains(row.Command == Conversation::Compare ? ReceiveNoUnitLine : SendNoUnitLine))
+            << dump.toStdString();
+        EXPECT_EQ(unit.Block(0x0442, 4)[3], 0x26); // still 650 MHz
+        break;
+    case Outcome::NotWritten:
+        EXPECT_EQ(written, 2);
+        EXPECT_TRUE(log.contains("verify FAILED: point 2 not written")) << dump.toStdString();
+        EXPECT_TRUE(log.contains(SendNoUnitLine)) << dump.toStdString();
+        break;
+    case Outcome::ReadBackFailed:
+        EXPECT_EQ(written, 7);
+        EXPECT_FALSE(log.contains("verified: 7 blocks match")) << dump.toStdString();
+        EXPECT_TRUE(log.filter(QRegularExpression("^verify FAILED: ")).size() >= 1)
+            << dump.toStdString();
+        break;
+    }
+    // A failure after the backup names it in the error box; nothing else asks or tells.
+    if (failed) {
+        ASSERT_EQ(backups.size(), 1);
+        ASSERT_EQ(prompts.Messages.size(), 1u) << dump.toStdString();
+        EXPECT_EQ(prompts.Messages[0].Caption, "RIVAN error");
+        EXPECT_EQ(prompts.Messages[0].Kind, Prompts::Icon::Error);
+        EXPECT_TRUE(prompts.Messages[0].Text.contains(backups.front()))
+            << prompts.Messages[0].Text.toStdString();
+    } else {
+        EXPECT_TRUE(prompts.Messages.empty());
+    }
+    // Whenever the unit stopped answering as it should, the beep: a refused read-back too.
+    EXPECT_EQ(prompts.Beeps, row.Result == Outcome::NoUnit || failed ? 1 : 0);
+    // The document stays as it was, the window as ready as before, the port closed.
+    EXPECT_EQ(form->GetModified(), modifiedBefore);
+    EXPECT_EQ(EnabledActions(), actionsBefore);
+    EXPECT_FALSE(driver.IsOpen("COM1"));
+}
+
+#define RIVAN_SAFE_ROWS(Command, Prefix)                                                           \
+    SafeCase{Prefix "ReadingSilent", Command, Phase::Reading, Fault::Silent, Outcome::NoUnit},     \
+        SafeCase{Prefix "ReadingNak", Command, Phase::Reading, Fault::Nak, Outcome::NoUnit},       \
+        SafeCase{Prefix "ReadingGarbage", Command, Phase::Reading, Fault::Garbage,                 \
+                 Outcome::Verified},                                                               \
+        SafeCase{Prefix "ReadingLate", Command, Phase::Reading, Fault::Late, Outcome::NoUnit},     \
+        SafeCase{Prefix "ReadingHangUp", Command, Phase::Reading, Fault::HangUp, Outcome::NoUnit}, \
+        SafeCase{Prefix "WritingSilent", Command, Phase::Writing, Fault::Silent,                   \
+                 Outcome::NotWritten},                                                             \
+        SafeCase{Prefix "WritingNak", Command, Phase::Writing, Fault::Nak, Outcome::NotWritten},   \
+        SafeCase{Prefix "WritingGarbage", Command, Phase::Writing, Fault::Garbage,                 \
+                 Outcome::Verified},                                                               \
+        SafeCase{Prefix "WritingLate", Command, Phase::Writing, Fault::Late,                       \
+                 Outcome::ReadBackFailed},                                                         \
+        SafeCase{Prefix "WritingHangUp", Command, Phase::Writing, Fault::HangUp,                   \
+                 Outcome::NotWritten},                                                             \
+        SafeCase{Prefix "ReadingBackSilent", Command, Phase::ReadingBack, Fault::Silent,           \
+                 Outcome::ReadBackFailed},                                                         \
+        SafeCase{Prefix "ReadingBackNak", Command, Phase::ReadingBack, Fault::Nak,                 \
+                 Outcome::ReadBackFailed},                                                         \
+        SafeCase{Prefix "ReadingBackGarbage", Command, Phase::ReadingBack, Fault::Garbage,         \
+                 Outcome::Verified},                                                               \
+        SafeCase{Prefix "ReadingBackLate", Command, Phase::ReadingBack, Fault::Late,               \
+                 Outcome::ReadBackFailed},                                                         \
+        SafeCase {                                                                                 \
+        Prefix "ReadingBackHangUp", Command, Phase::ReadingBack, Fault::HangUp,                    \
+            Outcome::ReadBackFailed                                                                \
+    }
+
+INSTANTIATE_TEST_SUITE_P(
+    Exchanges, SafeFaults,
+    ::testing::Values(RIVAN_SAFE_ROWS(Conversation::SendVerify, "SendVerify"),
+                      RIVAN_SAFE_ROWS(Conversation::Restore, "Restore"),
+                      // Compare reads the unit and shows what differs; it never writes.
+                      SafeCase{"CompareSilent", Conversation::Compare, Phase::Reading,
+                               Fault::Silent, Outcome::NoUnit},
+                      SafeCase{"CompareNak", Conversation::Compare, Phase::Reading, Fault::Nak,
+                               Outcome::NoUnit},
+                      SafeCase{"CompareGarbage", Conversation::Compare, Phase::Reading,
+                               Fault::Garbage, Outcome::Compared},
+                      SafeCase{"CompareLate", Conversation::Compare, Phase::Reading, Fault::Late,
+                               Outcome::NoUnit},
+                      SafeCase{"CompareHangUp", Conversation::Compare, Phase::Reading,
+                               Fault::HangUp, Outcome::NoUnit}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+#undef RIVAN_SAFE_ROWS
 
 } // namespace

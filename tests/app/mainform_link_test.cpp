@@ -4,6 +4,7 @@
 #include "dialogs/monitordlg.h"
 #include "link/sim/simulatedunit.h"
 
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTimer>
@@ -130,6 +131,32 @@ TEST_F(MainFormLinkTest, ReceivingEverythingMakesAnUntitledChangedDocument) {
         std::vector<QString>({"FileNew", "FileOpen", "FileSave", "FileSaveAs", "FileExit",
                               "EditPoint", "EditConfig", "SendData", "ReceiveData", "ToolsEditor",
                               "ToolsTerm", "ToolsMonitor", "ToolsDetect", "HelpAbout"}));
+}
+
+// A conversation's lines reach the panel a few at a time; once it ends the panel shows the
+// whole log, and the window has handled its events before every request but the first.
+TEST_F(MainFormLinkTest, ReceiveAndSendLeaveThePanelShowingTheWholeLog) {
+    driver.AttachPeer("COM1", unit);
+    Trigger("ToolsDetect");
+    const std::size_t before = unit.Exchanges().size();
+    // Each exchange posts an event; the number of exchanges seen when it is handled.
+    std::vector<std::size_t> handledAfter;
+    unit.SetTrace([&](const UnitExchange&) {
+        QTimer::singleShot(0, form.get(), [&] { handledAfter.push_back(unit.Exchanges().size()); });
+    });
+    auto* panel = form->findChild<QPlainTextEdit*>(QStringLiteral("LogRichEdit"));
+    ASSERT_NE(panel, nullptr);
+
+    Trigger("ReceiveData");
+    EXPECT_EQ(panel->toPlainText(), Lines().join(QLatin1Char('\n')));
+    // The configuration and the first point come in one step, then one pass per request.
+    std::vector<std::size_t> expected;
+    for (std::size_t exchange = before + 1; exchange < before + 39; ++exchange)
+        expected.push_back(exchange);
+    EXPECT_EQ(handledAfter, expected);
+
+    Trigger("SendData");
+    EXPECT_EQ(panel->toPlainText(), Lines().join(QLatin1Char('\n')));
 }
 
 TEST_F(MainFormLinkTest, AFailedPointRequestWarnsAndLeavesNoDocument) {

@@ -3,6 +3,7 @@
 #include "support/bridgeprocess.h"
 #include "support/simprocess.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -15,8 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <memory>
 #include <netinet/in.h>
+#include <signal.h>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -88,8 +91,7 @@ protected:
         ports[n] = QString::fromStdString(sims.back()->DevicePath());
     }
 
-    CtlRun Ctl(const QStringList& arguments) {
-        QProcess process;
+    void StartCtl(QProcess& process, const QStringList& arguments) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (int n = 1; n <= 8; ++n)
             environment.insert(QStringLiteral("RIVAN_COM%1").arg(n), ports[n]);
@@ -99,6 +101,11 @@ protected:
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(home.path());
         process.start(QStringLiteral(RIVANCTL_PATH), arguments);
+    }
+
+    CtlRun Ctl(const QStringList& arguments) {
+        QProcess process;
+        StartCtl(process, arguments);
         CtlRun run;
         if (!process.waitForFinished(120000))
             return run;
@@ -305,6 +312,49 @@ TEST_F(RivanctlEndToEnd, MonitorWritesACsvRowPerChannelPerRound) {
     EXPECT_EQ(std::count(run.Out.begin(), run.Out.end(), '\n'), 12);
 }
 
+// A monitor run stopped by a signal once its first row is on disk: the round in progress
+// is finished, every line of the file is whole, and the exit code names the signal.
+TEST_F(RivanctlEndToEnd, MonitorStoppedBySignalLeavesWholeRowsAndExits128PlusTheSignal) {
+    struct Row {
+        int Signal;
+        int Exit;
+    };
+    for (const Row row : {Row{SIGTERM, 143}, Row{SIGINT, 130}}) {
+        SCOPED_TRACE(row.Signal);
+        Unit(6);
+        const QString csv = Path(row.Signal == SIGTERM ? "term.csv" : "int.csv");
+        QProcess process;
+        StartCtl(process,
+                 {"monitor", "--port", "COM6", "--interval", "0", "--quiet", "--csv", csv});
+        ASSERT_TRUE(process.waitForStarted(10000));
+        // Bounded polling for the first row behind the header.
+        const QDeadlineTimer deadline(60000);
+        while (FileLines(csv).size() < 3 && !deadline.hasExpired() &&
+               process.state() == QProcess::Running)
+            process.waitForFinished(20);
+        ASSERT_GE(FileLines(csv).size(), 3u) << process.readAllStandardError().toStdString();
+        ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), row.Signal), 0);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), row.Exit);
+
+        const std::vector<std::string> rows = FileLines(csv);
+        ASSERT_GE(rows.size(), 1u + 6u + 1u);
+        EXPECT_EQ(rows.front(),
+                  "time,channel,enabled,frequency_khz,power_dbm,mer_db,ber,alarm,warning");
+        EXPECT_EQ(rows.back(), "") << "the file ends with a whole line";
+        // Whole rounds only: six rows each.
+        EXPECT_EQ((rows.size() - 2) % 6, 0u);
+        for (std::size_t i = 1; i + 1 < rows.size(); ++i)
+            EXPECT_THAT(rows[i], ::testing::MatchesRegex(
+                                     "[^,]+,[1-6],[01],[0-9]+,(-?[0-9]+\\.[0-9]{2})?,"
+                                     "([0-9]+\\.[0-9]{2})?,([0-9]\\.[0-9]{2}E[-+][0-9]{2})?,"
+                                     "[01],[01]"))
+                << i;
+        sims.clear();
+    }
+}
+
 TEST_F(RivanctlEndToEnd, DetectAllFindsThreeUnitsBesideFiveMissingPorts) {
     Unit(2);
     Unit(5, {"--name", "PELCAN", "--version", "2.5"});
@@ -444,7 +494,8 @@ TEST_F(RivanctlEndToEnd, HelpListsEveryCommandOptionAndExitCode) {
                              "  1  differences",
                              "  2  usage error",
                              "  3  no unit found",
-                             "  4  the unit refused"})
+                             "  4  the unit refused",
+                             "  130, 143  stopped by Ctrl+C (SIGINT) or SIGTERM"})
         EXPECT_THAT(run.Out, HasSubstr(word));
 }
 

@@ -12,6 +12,7 @@
 #include "support/scriptedprompts.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
@@ -229,6 +230,17 @@ TEST_F(MonitorHistoryTest, TheTrendsKeepTenMinutes) {
     EXPECT_TRUE(trends->ShowsChannel(MonitorTrends::Quantity::Power, 5));
     EXPECT_FALSE(trends->ShowsChannel(MonitorTrends::Quantity::Power, 6)) << "channel 6 is off";
     EXPECT_TRUE(trends->Points(MonitorTrends::Quantity::Power, 6).isEmpty());
+}
+
+TEST_F(MonitorHistoryTest, TheLegendNamesAChannelThatIsOffAsOff) {
+    Start();
+    Round();
+    // The factory unit measures channels 1 to 5; channel 6 is off.
+    const QString on = Child<QLabel>(dialog, "TrendLegend5")->text();
+    const QString off = Child<QLabel>(dialog, "TrendLegend6")->text();
+    EXPECT_TRUE(on.contains(QStringLiteral("Channel 5"))) << on.toStdString();
+    EXPECT_FALSE(on.contains(QStringLiteral("off"))) << on.toStdString();
+    EXPECT_TRUE(off.contains(QStringLiteral("Channel 6 off"))) << off.toStdString();
 }
 
 TEST_F(MonitorHistoryTest, TheProfilesLevelsAreDrawnWhereTheyApply) {

@@ -456,3 +456,36 @@ TEST_F(EquipmentLinkTest, ReceivingWithoutAUnitLeavesTheReportToTheWindow) {
 }
 
 } // namespace
+
+namespace {
+
+// A stop requested before a conversation starts: nothing goes on the wire, and a shared
+// flag (rivanctl's, set from a signal handler) works as the link's own.
+TEST_F(EquipmentLinkTest, AStopBeforeAConversationKeepsTheWireQuiet) {
+    Detected();
+    const std::size_t commands = unit.Commands().size();
+    StopFlag shared;
+    link.ShareStop(shared);
+    EXPECT_FALSE(link.StopRequested());
+    shared.Request();
+    EXPECT_TRUE(link.StopRequested());
+
+    const ReceivedProfile received = link.ReceiveProfile(events);
+    EXPECT_EQ(received.Outcome, ReceiveOutcome::Stopped);
+    EXPECT_TRUE(received.Blocks.empty());
+    EXPECT_EQ(Send("Untitled.PRO"), SendOutcome::Stopped);
+    EXPECT_EQ(unit.Commands().size(), commands);
+    EXPECT_FALSE(driver.IsOpen("COM5"));
+
+    // Detection tries no port at all.
+    link.Detect(events);
+    EXPECT_FALSE(link.EquipmentFound());
+    EXPECT_EQ(unit.Commands().size(), commands);
+    EXPECT_EQ(events.Lines.back(), "stopped: the program is ending");
+
+    shared.Clear();
+    // Once cleared, the next conversation finds the unit again and runs to its end.
+    EXPECT_EQ(Receive(), ReceiveOutcome::Complete);
+}
+
+} // namespace

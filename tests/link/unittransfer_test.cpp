@@ -218,6 +218,31 @@ INSTANTIATE_TEST_SUITE_P(
                                        "/home/ann/.local/share/Qelvar/RIVAN/backups"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+// Windows spells absolute paths from a drive or a network share; elsewhere those are
+// relative names like any other.
+#ifdef _WIN32
+INSTANTIATE_TEST_SUITE_P(
+    WindowsDataHomes, BackupFolderTest,
+    ::testing::Values(BackupFolderCase{"DriveWithBackslash", "C:\\Users\\ann\\data",
+                                       "C:\\Users\\ann\\data/Qelvar/RIVAN/backups"},
+                      BackupFolderCase{"DriveWithSlash", "d:/data", "d:/data/Qelvar/RIVAN/backups"},
+                      BackupFolderCase{"NetworkShare", "\\\\server\\ann",
+                                       "\\\\server\\ann/Qelvar/RIVAN/backups"},
+                      BackupFolderCase{"DriveRelativeIsIgnored", "C:data",
+                                       "/home/ann/.local/share/Qelvar/RIVAN/backups"},
+                      BackupFolderCase{"NoDriveLetterIsIgnored", "1:/data",
+                                       "/home/ann/.local/share/Qelvar/RIVAN/backups"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+#else
+INSTANTIATE_TEST_SUITE_P(
+    WindowsPathsAreRelativeHere, BackupFolderTest,
+    ::testing::Values(BackupFolderCase{"DriveLetter", "C:\\Users\\ann\\data",
+                                       "/home/ann/.local/share/Qelvar/RIVAN/backups"},
+                      BackupFolderCase{"NetworkShare", "\\\\server\\ann",
+                                       "/home/ann/.local/share/Qelvar/RIVAN/backups"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+#endif
+
 struct BackupNameCase {
     const char* Name;
     const char* Model;

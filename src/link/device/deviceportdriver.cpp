@@ -5,8 +5,12 @@
 
 #include <QSerialPort>
 
+#include <array>
+#include <chrono>
+
 #ifndef Q_OS_WIN
 #include <cerrno>
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -39,6 +43,11 @@ OpenFailure OpenFailureOf(const QSerialPort& serial, [[maybe_unused]] const std:
 struct DevicePortDriver::Port {
     QSerialPort Serial;
     int ReadTimeoutMs = 0;
+    // Bytes read from the device and not handed out yet, oldest first. One read takes in
+    // whatever is queued; the link takes it byte by byte.
+    std::array<char, 256> Taken{};
+    std::size_t NextTaken = 0;
+    std::size_t EndTaken = 0;
 };
 
 DevicePortDriver::DevicePortDriver() = default;
@@ -64,6 +73,8 @@ bool DevicePortDriver::Purge(PortHandle handle, PurgeQueue queue) {
     Port* port = Find(handle);
     if (!port)
         return false;
+    if (queue == PurgeQueue::Receive)
+        port->NextTaken = port->EndTaken = 0;
     return port->Serial.clear(queue == PurgeQueue::Transmit ? QSerialPort::Output
                                                             : QSerialPort::Input);
 }
@@ -189,8 +200,18 @@ ByteRead DevicePortDriver::ReadByte(PortHandle handle) {
     Port* port = Find(handle);
     if (!port)
         return {ReadStatus::Failed, 0};
+    if (port->NextTaken < port->EndTaken)
+        return {ReadStatus::Byte, static_cast<std::uint8_t>(port->Taken[port->NextTaken++])};
     QSerialPort& serial = port->Serial;
-    if (serial.bytesAvailable() == 0 && !serial.waitForReadyRead(port->ReadTimeoutMs)) {
+    // What Qt Serial Port took in while the window handled its events came after the bytes
+    // above and before anything still queued in the device.
+    char byte = 0;
+    if (serial.bytesAvailable() > 0 && serial.getChar(&byte))
+        return {ReadStatus::Byte, static_cast<std::uint8_t>(byte)};
+#ifndef Q_OS_WIN
+    return ReadDevice(handle, *port);
+#else
+    if (!serial.waitForReadyRead(port->ReadTimeoutMs)) {
         const QSerialPort::SerialPortError error = serial.error();
         serial.clearError();
         if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
@@ -201,13 +222,46 @@ ByteRead DevicePortDriver::ReadByte(PortHandle handle) {
         if (serial.bytesAvailable() == 0)
             return {ReadStatus::TimedOut, 0};
     }
-    char byte = 0;
     if (!serial.getChar(&byte)) {
         serial.clearError();
         return {ReadStatus::Failed, 0};
     }
     return {ReadStatus::Byte, static_cast<std::uint8_t>(byte)};
+#endif
 }
+
+#ifndef Q_OS_WIN
+// Waits on the descriptor itself: Qt Serial Port's wait costs a timer, a buffer and a
+// signal per byte, and at 115200 bit/s the unit's bytes come one at a time.
+ByteRead DevicePortDriver::ReadDevice(PortHandle handle, Port& port) {
+    const int descriptor = static_cast<int>(port.Serial.handle());
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(port.ReadTimeoutMs);
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd watched{descriptor, POLLIN, 0};
+        const int ready = ::poll(&watched, 1, static_cast<int>(std::max<long>(0, left.count())));
+        if (ready == 0)
+            return {ReadStatus::TimedOut, 0};
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready > 0) {
+            const ssize_t count = ::read(descriptor, port.Taken.data(), port.Taken.size());
+            if (count > 0) {
+                port.NextTaken = 1;
+                port.EndTaken = static_cast<std::size_t>(count);
+                return {ReadStatus::Byte, static_cast<std::uint8_t>(port.Taken[0])};
+            }
+            if (count < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
+        }
+        // Nothing to read from a readable line, or an error: the line is gone.
+        Close(handle);
+        return {ReadStatus::Failed, 0};
+    }
+}
+#endif
 
 bool DevicePortDriver::Write(PortHandle handle, std::string_view bytes, std::uint32_t& written) {
     written = 0;
@@ -215,6 +269,27 @@ bool DevicePortDriver::Write(PortHandle handle, std::string_view bytes, std::uin
     if (!port)
         return false;
     QSerialPort& serial = port->Serial;
+#ifndef Q_OS_WIN
+    // Straight to the descriptor, as reads come from it.
+    const int descriptor = static_cast<int>(serial.handle());
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+        if (count > 0) {
+            done += static_cast<std::size_t>(count);
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && errno == EAGAIN) {
+            // The output queue is full; the descriptor is non-blocking.
+            pollfd watched{descriptor, POLLOUT, 0};
+            if (::poll(&watched, 1, WriteLimitMs) > 0)
+                continue;
+        }
+        return false;
+    }
+#else
     const qint64 queued = serial.write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (queued != static_cast<qint64>(bytes.size()))
         return false;
@@ -225,7 +300,8 @@ bool DevicePortDriver::Write(PortHandle handle, std::string_view bytes, std::uin
             return false;
         }
     }
-    written = static_cast<std::uint32_t>(queued);
+#endif
+    written = static_cast<std::uint32_t>(bytes.size());
     return true;
 }
 

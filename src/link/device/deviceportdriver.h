@@ -9,8 +9,9 @@
 class QSerialPort;
 
 // Opens "COMn" as the device PortDevicePath names. Works without an event loop: every
-// read and write waits on the port itself. A read or resource error means the line is
-// gone: the port is closed and the read fails.
+// read and write waits on the port itself (on POSIX systems on its descriptor, taking in
+// whatever is queued with one read). A read or resource error means the line is gone: the
+// port is closed and the read fails.
 class DevicePortDriver : public PortDriver {
 public:
     DevicePortDriver();
@@ -32,6 +33,10 @@ public:
 private:
     struct Port;
     Port* Find(PortHandle port);
+#ifndef _WIN32
+    // Waits up to the read time-out for the device and takes in what it has queued.
+    ByteRead ReadDevice(PortHandle handle, Port& port);
+#endif
 
     std::map<PortHandle, std::unique_ptr<Port>> ports_;
     PortHandle nextHandle_ = 1;

@@ -137,8 +137,8 @@ void TAboutBox::FormCreate() {
 }
 
 void TAboutBox::FormShow() {
-    // The lookup takes the application's title as a module name, as the system finds
-    // modules, so a program installed under its own file name keeps the built-in texts.
+    // The lookup takes the application's title as a module name; the system's source made
+    // with that title (start-up does so) reads the running program's own file for it.
     VersionInfo info(versions_, QApplication::applicationDisplayName().toLocal8Bit().toStdString());
     if (const auto name = info.ProductName())
         productName_->setText(FromVersionBlock(*name));

@@ -36,5 +36,8 @@ public:
     }
 };
 
-// The operating system's source: the version API on Windows, none elsewhere.
-std::unique_ptr<VersionBlockSource> MakeSystemVersionBlockSource();
+// The operating system's source: the version API on Windows, none elsewhere. The about
+// box names the program by its title, `programTitle`; the version API looks modules up by
+// file name and would never find that one, so on Windows the title stands for the running
+// program's own file. Every other name is looked up as given.
+std::unique_ptr<VersionBlockSource> MakeSystemVersionBlockSource(std::string programTitle = {});

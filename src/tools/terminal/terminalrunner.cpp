@@ -18,13 +18,21 @@ constexpr std::size_t BytesPerRead = 4096;
 TerminalRunner::TerminalRunner(QWidget* parent, Prompts& prompts, TerminalPort& port,
                                std::function<void(const std::string&)> appendLine,
                                std::optional<std::string> detectedPort)
-    : port_(port), utility_(
-                       console_, port_, settings_, std::move(appendLine),
-                       [&prompts](const std::string& text) {
-                           prompts.Notify(QString::fromLatin1(Caption),
-                                          QString::fromStdString(text), Prompts::Icon::Error);
-                       },
-                       std::move(detectedPort)),
+    : TerminalRunner(parent, prompts, port, std::move(appendLine), std::move(detectedPort),
+                     SystemClock::Instance(), ownRetryTimer_) {}
+
+TerminalRunner::TerminalRunner(QWidget* parent, Prompts& prompts, TerminalPort& port,
+                               std::function<void(const std::string&)> appendLine,
+                               std::optional<std::string> detectedPort, TerminalClock& clock,
+                               TerminalTimer& retryTimer)
+    : port_(port), retryTimer_(retryTimer),
+      utility_(
+          console_, port_, settings_, std::move(appendLine),
+          [&prompts](const std::string& text) {
+              prompts.Notify(QString::fromLatin1(Caption), QString::fromStdString(text),
+                             Prompts::Icon::Error);
+          },
+          std::move(detectedPort), clock),
       window_(std::make_unique<ConsoleWindow>(console_, parent)) {
     idleTimer_.setObjectName(QStringLiteral("IdleTimer"));
     idleTimer_.setSingleShot(true);
@@ -43,6 +51,7 @@ TerminalRunner::TerminalRunner(QWidget* parent, Prompts& prompts, TerminalPort& 
 
 TerminalRunner::~TerminalRunner() {
     port_.SetReadyNotice(nullptr);
+    retryTimer_.Stop();
     utility_.Quit();
     window_->hide();
 }
@@ -114,6 +123,21 @@ void TerminalRunner::Pump() {
         ReadPort();
     if (utility_.ReceivePending() || console_.InputPending())
         QueuePump();
+    ScheduleRetry();
+}
+
+void TerminalRunner::ScheduleRetry() {
+    if (!utility_.WaitingForPort() || retryTimer_.Active())
+        return;
+    retryTimer_.Start(TerminalUtility::RetryIntervalMs, [this] { RetryPort(); });
+}
+
+void TerminalRunner::RetryPort() {
+    if (finished_)
+        return;
+    utility_.RetryPort();
+    // Shows the outcome, takes what the port holds, and waits again while it is away.
+    Pump();
 }
 
 void TerminalRunner::Finish() {
@@ -121,6 +145,7 @@ void TerminalRunner::Finish() {
         return;
     finished_ = true;
     idleTimer_.stop();
+    retryTimer_.Stop();
     window_->hide();
     emit Finished();
     if (loop_)

@@ -1,10 +1,12 @@
 // One terminal run in a console window: the terminal, its settings, the window, and the
 // event loop that feeds the terminal with keys, received bytes and the idle time-out, keys
-// first.
+// first, and tries a lost port again until it is back.
 #pragma once
 
 #include "tools/terminal/console.h"
 #include "tools/terminal/consolewindow.h"
+#include "tools/terminal/eventlooptimer.h"
+#include "tools/terminal/terminalclock.h"
 #include "tools/terminal/terminalsettings.h"
 #include "tools/terminal/terminalutility.h"
 
@@ -33,6 +35,12 @@ public:
     TerminalRunner(QWidget* parent, Prompts& prompts, TerminalPort& port,
                    std::function<void(const std::string&)> appendLine,
                    std::optional<std::string> detectedPort);
+    // The same with the time of day and the timer between tries at a lost port handed in;
+    // both must outlive the runner.
+    TerminalRunner(QWidget* parent, Prompts& prompts, TerminalPort& port,
+                   std::function<void(const std::string&)> appendLine,
+                   std::optional<std::string> detectedPort, TerminalClock& clock,
+                   TerminalTimer& retryTimer);
     // Ends the run if it still goes on and saves the settings unless an error was logged.
     ~TerminalRunner() override;
 
@@ -54,12 +62,17 @@ private:
     void Pump();
     void QueuePump();
     void PortReady();
+    // While the port is lost, has it tried again after the retry interval.
+    void ScheduleRetry();
+    void RetryPort();
     // Hands what the port received since the last look to the terminal.
     void ReadPort();
     void Finish();
 
     Console console_;
     TerminalPort& port_;
+    EventLoopTimer ownRetryTimer_;
+    TerminalTimer& retryTimer_;
     TerminalSettings settings_;
     TerminalUtility utility_;
     std::unique_ptr<ConsoleWindow> window_;

@@ -35,6 +35,10 @@ constexpr int StatusRowBlanks = 77;
 constexpr int CrColumn = 2;
 constexpr int EchoColumn = 12;
 constexpr int ModeColumn = 24;
+// Right of the fields above, which take at most up to column 34.
+constexpr int TimeColumn = 35;
+constexpr int LogColumn = 45;
+constexpr std::string_view LogFileEnding = ".log";
 
 constexpr std::string_view HelpHeading =
     "Press the following key combinations to access each function:";
@@ -54,6 +58,13 @@ constexpr HelpLine HelpLines[] = {
     {"    Alt+X:", " switch between text mode and hexadecimal mode\n"},
     {"    Alt+Q:", " exit this terminal utility\n"},
     {"    Alt+H:", " show this help screen\n"},
+};
+// Keys added to the terminal later stand below the first ones, each written in its place,
+// so that the help screen's cursor stays where the key list above leaves it.
+constexpr int LaterHelpLinesRow = 17;
+constexpr HelpLine LaterHelpLines[] = {
+    {"    Alt+T:", " switch time stamps on received lines ON or OFF"},
+    {"    Alt+G:", " start or stop logging the session to a file"},
 };
 
 constexpr const char* StepCursorPosition = "In SetConsoleCursorPosition";
@@ -149,13 +160,21 @@ void TerminalScreen::DrawHelpScreen(ConsoleBuffer& screen) const {
         screen.SetAttribute(HelpTextAttribute);
         screen.Write(line.Description);
     }
+    int row = LaterHelpLinesRow;
+    for (const HelpLine& line : LaterHelpLines) {
+        WritePieces(screen, {0, row},
+                    {{std::string(line.Key), HelpKeyAttribute},
+                     {std::string(line.Description), HelpTextAttribute}},
+                    screen.Width() - 1);
+        ++row;
+    }
 }
 
 void TerminalScreen::DrawStatusRows(ConsoleBuffer& screen, const std::string& portName,
-                                    const TerminalModes& modes) const {
+                                    const TerminalModes& modes, std::string_view logFile) const {
     DrawTitleRow(screen);
     DrawPortRow(screen, portName);
-    DrawModesRow(screen, modes);
+    DrawModesRow(screen, modes, logFile);
 }
 
 void TerminalScreen::BlankRowPart(ConsoleBuffer& screen, ConsolePosition start, int count) const {
@@ -219,7 +238,8 @@ void TerminalScreen::DrawPortRow(ConsoleBuffer& screen, const std::string& portN
                 screen.Width() - 2);
 }
 
-void TerminalScreen::DrawModesRow(ConsoleBuffer& screen, const TerminalModes& modes) const {
+void TerminalScreen::DrawModesRow(ConsoleBuffer& screen, const TerminalModes& modes,
+                                  std::string_view logFile) const {
     BlankRowPart(screen, {StatusTextColumn, ModesRow}, StatusRowBlanks);
     const int lastColumn = screen.Width() - 2;
     WritePieces(screen, {CrColumn, ModesRow},
@@ -232,4 +252,16 @@ void TerminalScreen::DrawModesRow(ConsoleBuffer& screen, const TerminalModes& mo
     WritePieces(screen, {ModeColumn, ModesRow},
                 {{"Mode=", LabelAttribute}, {modes.Hex ? "Hex  " : "Text  ", ValueAttribute}},
                 lastColumn);
+    WritePieces(screen, {TimeColumn, ModesRow},
+                {{"Time=", LabelAttribute}, {modes.Time ? "On  " : "Off  ", ValueAttribute}},
+                lastColumn);
+    if (logFile.empty())
+        return;
+    // A log file's name with a COMn port takes three columns more than the row has left;
+    // its ending is the same for every log, so it is the part left out.
+    const int room = lastColumn + 1 - LogColumn - 4;
+    if (static_cast<int>(logFile.size()) > room && logFile.ends_with(LogFileEnding))
+        logFile.remove_suffix(LogFileEnding.size());
+    WritePieces(screen, {LogColumn, ModesRow},
+                {{"Log=", LabelAttribute}, {std::string(logFile), ValueAttribute}}, lastColumn);
 }

@@ -13,6 +13,8 @@ struct TerminalModes {
     bool LocalEcho = false;
     bool CrLf = false;
     bool Hex = false;
+    // A time stamp in front of every received line (every burst in hex mode).
+    bool Time = false;
 };
 
 class TerminalScreen {
@@ -31,6 +33,8 @@ public:
     static constexpr std::uint8_t EchoAttribute = 0x07;
     static constexpr std::uint8_t HelpKeyAttribute = 0x0F;
     static constexpr std::uint8_t HelpTextAttribute = 0x07;
+    // Lines the terminal itself writes in the terminal area ("port lost, ...").
+    static constexpr std::uint8_t NoticeAttribute = 0x0A;
 
     // The first row of the terminal area, below the status box.
     static constexpr int TerminalAreaTop = 6;
@@ -50,11 +54,13 @@ public:
     // DrawStatusRows runs on it.
     void DrawHelpScreen(ConsoleBuffer& screen) const;
 
+    // `logFile` is the name of the session log being written, empty when none is.
     void DrawStatusRows(ConsoleBuffer& screen, const std::string& portName,
-                        const TerminalModes& modes) const;
+                        const TerminalModes& modes, std::string_view logFile = {}) const;
     void DrawTitleRow(ConsoleBuffer& screen) const;
     void DrawPortRow(ConsoleBuffer& screen, const std::string& portName) const;
-    void DrawModesRow(ConsoleBuffer& screen, const TerminalModes& modes) const;
+    void DrawModesRow(ConsoleBuffer& screen, const TerminalModes& modes,
+                      std::string_view logFile = {}) const;
 
 private:
     struct Piece {

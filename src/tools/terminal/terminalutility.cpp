@@ -2,6 +2,7 @@
 #include "tools/terminal/terminalutility.h"
 
 #include "link/portnames.h"
+#include "tools/terminal/controlbytes.h"
 
 #include <cstdio>
 
@@ -10,21 +11,8 @@ constexpr std::uint8_t LineFeed = 0x0A;
 constexpr std::uint8_t CarriageReturn = 0x0D;
 constexpr std::uint8_t Intensity = 0x08;
 
-struct NamedByte {
-    std::uint8_t Byte;
-    const char* Name;
-};
-// Control bytes of the unit's protocol and their neighbours, shown by name in hex mode.
-constexpr NamedByte NamedBytes[] = {
-    {0x00, "(NUL)"}, {0x02, "(STX)"},  {0x03, "(ETX)"}, {0x05, "(ENQ)"}, {0x06, "(ACK)"},
-    {0x11, "(XON)"}, {0x13, "(XOFF)"}, {0x15, "(NAK)"}, {0x18, "(CAN)"}, {0x1B, "(ESC)"},
-};
-
-const char* NameOf(std::uint8_t byte) {
-    for (const NamedByte& named : NamedBytes)
-        if (named.Byte == byte)
-            return named.Name;
-    return nullptr;
+bool EndsLine(std::uint8_t byte) {
+    return byte == LineFeed || byte == CarriageReturn;
 }
 
 constexpr const char* StepProcessIo = "In ProcessIO";
@@ -32,19 +20,23 @@ constexpr const char* StepGetCommState = "In GetCommState";
 constexpr const char* StepSetCommState = "In SetCommState";
 constexpr const char* StepCursorPosition = "In SetConsoleCursorPosition";
 constexpr const char* StepScroll = "In ScrollConsoleScreenBuffer";
+
+constexpr const char* LogStartedNote = "log of %s started";
+constexpr const char* LogStoppedNote = "log stopped";
 } // namespace
 
 TerminalUtility::TerminalUtility(Console& console, TerminalPort& port,
                                  TerminalSettingsStore& settings, LogTarget log, Notice notice,
-                                 std::optional<std::string> detectedPort)
+                                 std::optional<std::string> detectedPort, TerminalClock& clock)
     : console_(console), port_(port), settings_(settings), log_(std::move(log)),
-      notice_(std::move(notice)), detectedPort_(std::move(detectedPort)),
+      notice_(std::move(notice)), detectedPort_(std::move(detectedPort)), clock_(clock),
       screen_([this](const std::string& step, int errorNumber) { ReportError(step, errorNumber); }),
       portName_(DefaultPortName) {}
 
 TerminalUtility::~TerminalUtility() {
     if (port_.IsOpen())
         ClosePort();
+    StopSessionLog();
     SaveSettings();
 }
 
@@ -80,6 +72,8 @@ void TerminalUtility::LoadSettings() {
         }();
         if (!keyRead && notice_)
             notice_(ReadFailedText);
+        if (const auto time = settings_.ReadFlag(TimeValue))
+            modes_.Time = *time;
     }
     if (detectedPort_)
         portName_ = *detectedPort_;
@@ -97,7 +91,8 @@ void TerminalUtility::SaveSettings() {
     const bool saved = settings_.WriteText(PortValue, portName_) &&
                        settings_.WriteFlag(LocalEchoValue, modes_.LocalEcho) &&
                        settings_.WriteFlag(CrLfValue, modes_.CrLf) &&
-                       settings_.WriteFlag(HexValue, modes_.Hex);
+                       settings_.WriteFlag(HexValue, modes_.Hex) &&
+                       settings_.WriteFlag(TimeValue, modes_.Time);
     if (!saved && notice_)
         notice_(SaveFailedText);
 }
@@ -107,12 +102,33 @@ bool TerminalUtility::OpenPort() {
         ReportError("[" + portName_ + "] In CreateFile", error);
         return false;
     }
+    SetUpPort();
+    return true;
+}
+
+void TerminalUtility::SetUpPort() {
     if (const int error = port_.ReadLineSettings())
         ReportError(StepGetCommState, error);
     if (const int error = port_.WriteLineSettings(BaudRate))
         ReportError(StepSetCommState, error);
     port_.SetDtr(true);
     port_.SetRts(true);
+}
+
+bool TerminalUtility::RetryPort() {
+    if (!WaitingForPort())
+        return false;
+    // Until the device is back every try fails the same way, twice a second: the failure
+    // that lost the port is logged, these are not.
+    if (port_.Open(PortDevicePath(portName_)) != 0)
+        return false;
+    // The port back is the last port operation, and it succeeded: the failure that lost the
+    // port no longer keeps the settings from being saved, a report before it still does.
+    errorReported_ = errorReportedBeforeLoss_;
+    SetUpPort();
+    lastOperationSucceeded_ = true;
+    state_ = State::Connected;
+    ShowNotice(PortBackText);
     return true;
 }
 
@@ -129,7 +145,7 @@ void TerminalUtility::StartConnection() {
     received_.clear();
     readFailure_.reset();
     if (!OpenPort()) {
-        state_ = State::Ended;
+        EndRun();
         return;
     }
     // A new connection starts on the terminal screen, so the help flag and the screen
@@ -143,16 +159,24 @@ void TerminalUtility::StartConnection() {
 void TerminalUtility::EndConnection() {
     if (!lastOperationSucceeded_)
         ReportError(StepProcessIo, lastErrorNumber_);
-    ClosePort();
+    if (port_.IsOpen())
+        ClosePort();
     if (restartRequested_) {
         StartConnection();
         return;
     }
+    EndRun();
+}
+
+void TerminalUtility::EndRun() {
     state_ = State::Ended;
+    StopSessionLog();
 }
 
 void TerminalUtility::QueueReceived(std::span<const std::uint8_t> bytes) {
-    received_.insert(received_.end(), bytes.begin(), bytes.end());
+    if (bytes.empty())
+        return;
+    received_.push_back({std::vector<std::uint8_t>(bytes.begin(), bytes.end()), 0, clock_.Now()});
 }
 
 void TerminalUtility::QueueReadFailure(int errorNumber) {
@@ -168,11 +192,7 @@ bool TerminalUtility::ServePending() {
         return true;
     }
     if (!received_.empty()) {
-        const std::uint8_t byte = received_.front();
-        received_.pop_front();
-        // Each byte is one completed read; its success is the last operation's.
-        lastOperationSucceeded_ = true;
-        ShowReceived(byte);
+        ServeReceivedByte();
         return true;
     }
     if (readFailure_) {
@@ -182,6 +202,22 @@ bool TerminalUtility::ServePending() {
         return true;
     }
     return false;
+}
+
+void TerminalUtility::ServeReceivedByte() {
+    Burst& burst = received_.front();
+    const std::uint8_t byte = burst.Bytes[burst.Shown++];
+    const bool burstStart = burst.Shown == 1;
+    const LocalTime time = burst.Time;
+    const bool burstEnd = burst.Shown == burst.Bytes.size();
+    if (burstEnd)
+        received_.pop_front();
+    // Each byte is one completed read; its success is the last operation's.
+    lastOperationSucceeded_ = true;
+    ShowReceived(byte, burstStart, time);
+    sessionLog_.Received(byte, time);
+    if (burstEnd)
+        FlushSessionLog();
 }
 
 void TerminalUtility::ServeInput() {
@@ -201,8 +237,13 @@ void TerminalUtility::ServeInput() {
             EndConnection();
         return;
     }
+    // Nothing can be sent while the port is away; what is typed then is dropped.
+    if (WaitingForPort())
+        return;
     if (modes_.LocalEcho)
         ShowText(character, TerminalScreen::EchoAttribute);
+    sessionLog_.Typed(character, clock_.Now());
+    FlushSessionLog();
     const int error = port_.Write(character);
     lastOperationSucceeded_ = error == 0;
     if (error)
@@ -210,11 +251,15 @@ void TerminalUtility::ServeInput() {
 }
 
 void TerminalUtility::ServeReadFailure(int errorNumber) {
-    // A read that fails keeps failing (a device unplugged or hung up), so the connection
-    // ends instead of waiting on it again.
-    lastOperationSucceeded_ = false;
-    lastErrorNumber_ = errorNumber;
-    EndConnection();
+    // A read that fails keeps failing (an adapter pulled, the other side hung up), so the
+    // port is closed and opened again until the device is back. The failure is logged
+    // once, as the end of a connection logs it.
+    errorReportedBeforeLoss_ = errorReported_;
+    ReportError(StepProcessIo, errorNumber);
+    lastOperationSucceeded_ = true;
+    ClosePort();
+    state_ = State::WaitingForPort;
+    ShowNotice(PortLostText);
 }
 
 void TerminalUtility::ServeIdleTimeout() {
@@ -244,17 +289,29 @@ bool TerminalUtility::HandleCommandKey(std::uint8_t character) {
     case 'C':
     case 'c':
         modes_.CrLf = !modes_.CrLf;
-        screen_.DrawModesRow(terminal, modes_);
+        RedrawModesRow();
         return false;
     case 'L':
     case 'l':
         modes_.LocalEcho = !modes_.LocalEcho;
-        screen_.DrawModesRow(terminal, modes_);
+        RedrawModesRow();
         return false;
     case 'X':
     case 'x':
         modes_.Hex = !modes_.Hex;
-        screen_.DrawModesRow(terminal, modes_);
+        RedrawModesRow();
+        return false;
+    case 'T':
+    case 't':
+        modes_.Time = !modes_.Time;
+        RedrawModesRow();
+        return false;
+    case 'G':
+    case 'g':
+        if (sessionLog_.IsOpen())
+            StopSessionLog();
+        else
+            StartSessionLog();
         return false;
     case 'H':
     case 'h':
@@ -264,7 +321,7 @@ bool TerminalUtility::HandleCommandKey(std::uint8_t character) {
             return false;
         }
         console_.SetActiveBuffer(*helpScreen_);
-        screen_.DrawStatusRows(*helpScreen_, portName_, modes_);
+        screen_.DrawStatusRows(*helpScreen_, portName_, modes_, sessionLogFile_);
         helpShown_ = true;
         return false;
     default:
@@ -272,12 +329,39 @@ bool TerminalUtility::HandleCommandKey(std::uint8_t character) {
     }
 }
 
-void TerminalUtility::ShowReceived(std::uint8_t byte) {
+void TerminalUtility::ShowReceived(std::uint8_t byte, bool burstStart, const LocalTime& time) {
+    const bool stampPending = stampPending_;
+    stampPending_ = EndsLine(byte);
     if (modes_.Hex) {
+        // Hex mode has no lines of its own: each burst starts a row with its time.
+        if (modes_.Time && burstStart) {
+            if (console_.StandardOutput().Cursor().Column != 0)
+                NewLine();
+            ShowStamp(time);
+        }
         ShowHex(byte, TerminalScreen::TerminalAttribute);
         return;
     }
+    // An empty line gets no stamp: it is given to the first byte that shows.
+    if (modes_.Time && stampPending && !EndsLine(byte))
+        ShowStamp(time);
     ShowText(byte, TerminalScreen::TerminalAttribute);
+}
+
+void TerminalUtility::ShowStamp(const LocalTime& time) {
+    for (const char character : TimeStamp(time))
+        ShowText(static_cast<std::uint8_t>(character), TerminalScreen::EchoAttribute);
+}
+
+void TerminalUtility::ShowNotice(const std::string& text) {
+    if (console_.StandardOutput().Cursor().Column != 0)
+        NewLine();
+    for (const char character : text)
+        ShowText(static_cast<std::uint8_t>(character), TerminalScreen::NoticeAttribute);
+    NewLine();
+    stampPending_ = true;
+    sessionLog_.Note(text, clock_.Now());
+    FlushSessionLog();
 }
 
 void TerminalUtility::ShowText(std::uint8_t byte, std::uint8_t attribute) {
@@ -301,7 +385,7 @@ void TerminalUtility::ShowText(std::uint8_t byte, std::uint8_t attribute) {
 }
 
 void TerminalUtility::ShowHex(std::uint8_t byte, std::uint8_t attribute) {
-    const char* prefix = NameOf(byte);
+    const char* prefix = ControlByteName(byte);
     if (!prefix) {
         prefix = "";
         if (byte == CarriageReturn)
@@ -338,4 +422,43 @@ void TerminalUtility::ReportError(const std::string& step, int errorNumber) {
     std::snprintf(line, sizeof line, "%s -> Error number: %d", step.c_str(), errorNumber);
     log_(line);
     errorReported_ = true;
+}
+
+void TerminalUtility::RedrawModesRow() {
+    screen_.DrawModesRow(console_.StandardOutput(), modes_, sessionLogFile_);
+}
+
+void TerminalUtility::StartSessionLog() {
+    const LocalTime now = clock_.Now();
+    const std::string name = SessionLog::NameFor(portName_, now);
+    // The file goes to the working folder, where the program's own log goes.
+    if (!sessionLog_.Open(name)) {
+        ShowNotice("log file " + name + " cannot be created");
+        return;
+    }
+    sessionLogFile_ = name;
+    char note[64];
+    std::snprintf(note, sizeof note, LogStartedNote, portName_.c_str());
+    sessionLog_.Note(note, now);
+    FlushSessionLog();
+    RedrawModesRow();
+}
+
+void TerminalUtility::StopSessionLog() {
+    if (!sessionLog_.IsOpen())
+        return;
+    sessionLog_.Note(LogStoppedNote, clock_.Now());
+    sessionLog_.Close();
+    sessionLogFile_.clear();
+    RedrawModesRow();
+}
+
+void TerminalUtility::FlushSessionLog() {
+    if (!sessionLog_.IsOpen() || sessionLog_.Flush())
+        return;
+    const std::string name = sessionLogFile_;
+    sessionLog_.Close();
+    sessionLogFile_.clear();
+    RedrawModesRow();
+    ShowNotice("log file " + name + " cannot be written, the log is stopped");
 }

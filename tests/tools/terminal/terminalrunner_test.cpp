@@ -3,6 +3,7 @@
 #include "support/memoryterminalport.h"
 #include "support/processuntil.h"
 #include "support/scriptedprompts.h"
+#include "support/virtualterminalclock.h"
 
 #include "tools/terminal/terminalrunner.h"
 
@@ -202,14 +203,97 @@ TEST_F(TerminalRunnerTest, APortSwitchReopensOnTheNewDevice) {
     EXPECT_EQ(WrittenToLine(), "x");
 }
 
-TEST_F(TerminalRunnerTest, TheUnitHangingUpEndsTheRunWithAnError) {
+TEST_F(TerminalRunnerTest, TheUnitHangingUpIsLoggedAndTheRunWaitsForThePort) {
     Start();
     ASSERT_TRUE(runner->Running());
     WriteToLine("ok");
     port.FailLine(5);
-    ASSERT_TRUE(ProcessUntil([this] { return finished; }));
+    ASSERT_TRUE(ProcessUntil([this] { return runner->Utility().WaitingForPort(); }));
+    EXPECT_FALSE(finished);
     EXPECT_EQ(Screen().RowText(6, 0, 3), "ok ");
     EXPECT_EQ(log, (std::vector<std::string>{"In ProcessIO -> Error number: 5"}));
+}
+
+// A run whose lost port is tried again on virtual time.
+class TerminalRunnerReplugTest : public TerminalRunnerTest {
+protected:
+    void StartOnVirtualTime() {
+        runner = std::make_unique<TerminalRunner>(
+            nullptr, prompts, port, [this](const std::string& line) { log.push_back(line); },
+            std::nullopt, clock, clock);
+        QObject::connect(runner.get(), &TerminalRunner::Finished, [this] { finished = true; });
+        runner->Start();
+        ASSERT_TRUE(runner->Running());
+    }
+    void PullAdapter() {
+        port.OpenErrors[device] = 2;
+        port.FailLine(5);
+        ASSERT_TRUE(ProcessUntil([this] { return runner->Utility().WaitingForPort(); }));
+    }
+
+    VirtualTerminalClock clock;
+};
+
+TEST_F(TerminalRunnerReplugTest, APortBackOnTheThirdTryCarriesOnWithTheSameModes) {
+    StartOnVirtualTime();
+    Alt('x');
+    Alt('t');
+    PullAdapter();
+    EXPECT_EQ(Screen().RowText(6, 0, 52), "port lost, waiting for it to come back (Alt+Q quits)");
+    EXPECT_TRUE(clock.Active());
+
+    clock.Advance(499);
+    EXPECT_EQ(port.Opened.size(), 1u); // not before half a second
+    clock.Advance(1);
+    clock.Advance(500);
+    EXPECT_EQ(port.Opened.size(), 3u);
+    EXPECT_TRUE(runner->Utility().WaitingForPort());
+    port.OpenErrors.clear(); // plugged back in
+    clock.Advance(500);
+    EXPECT_EQ(port.Opened, std::vector<std::string>(4, device));
+    EXPECT_EQ(clock.ElapsedMs, 1500);
+    EXPECT_FALSE(runner->Utility().WaitingForPort());
+    EXPECT_FALSE(clock.Active());
+    EXPECT_EQ(Screen().RowText(7, 0, 10), "port back ");
+    // The failed tries are not logged.
+    EXPECT_EQ(log, (std::vector<std::string>{"In ProcessIO -> Error number: 5"}));
+
+    Type(QStringLiteral("k"));
+    EXPECT_EQ(WrittenToLine(), "k");
+    WriteToLine("\x06");
+    ASSERT_TRUE(ProcessUntil([this] { return Screen().At(22, 8).Character == '.'; }));
+    EXPECT_EQ(Screen().RowText(8, 0, 23), "[14:03:08.912] (ACK)06.");
+    EXPECT_EQ(Screen().RowText(3, 24, 18), "Mode=Hex   Time=On");
+}
+
+TEST_F(TerminalRunnerReplugTest, AltQWhileWaitingEndsTheRunAndStopsTrying) {
+    StartOnVirtualTime();
+    PullAdapter();
+    clock.Advance(500);
+    Alt('q');
+    EXPECT_TRUE(finished);
+    EXPECT_FALSE(runner->Window().isVisible());
+    EXPECT_FALSE(clock.Active());
+    const std::size_t tries = port.Opened.size();
+    clock.Advance(5000);
+    EXPECT_EQ(port.Opened.size(), tries);
+    EXPECT_EQ(log, (std::vector<std::string>{"In ProcessIO -> Error number: 5"}));
+    // The logged failure keeps the settings from being saved, as any logged error does.
+    Destroy();
+    EXPECT_FALSE(Stored("ComPort").isValid());
+}
+
+TEST_F(TerminalRunnerTest, TimeStampsAreStoredInTheTerminalGroupAndRestored) {
+    Start();
+    Alt('t');
+    Alt('q');
+    Destroy();
+    EXPECT_EQ(Stored("bTime").toInt(), 1);
+    finished = false;
+    Start();
+    EXPECT_TRUE(runner->Utility().Modes().Time);
+    EXPECT_EQ(Screen().RowText(3, 35, 7), "Time=On");
+    EXPECT_TRUE(prompts.Messages.empty());
 }
 
 TEST_F(TerminalRunnerTest, AFloodIsTakenInPortionsAndAllOfItIsShown) {

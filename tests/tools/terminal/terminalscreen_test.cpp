@@ -110,22 +110,26 @@ TEST_F(TerminalScreenTest, ModesRowShowsEachModeAtItsColumn) {
     const Case cases[] = {
         {"all off",
          {false, false, false},
-         " CR=CR     Echo=None   Mode=Text",
+         " CR=CR     Echo=None   Mode=Text  Time=Off",
          {{2, 4, 0x0A},
           {5, 8, 0x02},
           {12, 16, 0x0A},
           {17, 22, 0x02},
           {24, 28, 0x0A},
-          {29, 34, 0x02}}},
+          {29, 34, 0x02},
+          {35, 39, 0x0A},
+          {40, 44, 0x02}}},
         {"all on",
-         {true, true, true},
-         " CR=CR+LF  Echo=Local  Mode=Hex",
+         {true, true, true, true},
+         " CR=CR+LF  Echo=Local  Mode=Hex   Time=On",
          {{2, 4, 0x0A},
           {5, 11, 0x02},
           {12, 16, 0x0A},
           {17, 23, 0x02},
           {24, 28, 0x0A},
-          {29, 33, 0x02}}},
+          {29, 33, 0x02},
+          {35, 39, 0x0A},
+          {40, 43, 0x02}}},
     };
     for (const Case& test : cases) {
         ConsoleBuffer buffer(80, 25);
@@ -211,6 +215,48 @@ TEST_F(TerminalScreenTest, HelpScreenListsTheNineCommands) {
     EXPECT_EQ(help.RowText(0), Times(80, ' '));
     EXPECT_EQ(help.RowText(2), BoxRow);
     EXPECT_TRUE(errors.Reported.empty());
+}
+
+TEST_F(TerminalScreenTest, HelpScreenListsTheLaterKeysBelowTheNine) {
+    screen.DrawHelpScreen(help);
+    const std::pair<const char*, const char*> commands[] = {
+        {"    Alt+T:", " switch time stamps on received lines ON or OFF"},
+        {"    Alt+G:", " start or stop logging the session to a file"},
+    };
+    int row = 17;
+    for (const auto& [key, description] : commands) {
+        const std::string text = std::string(key) + description;
+        EXPECT_EQ(help.RowText(row), text + Times(80 - static_cast<int>(text.size()), ' '));
+        ExpectAttributes(help, row, {{0, 9, 0x0F}});
+        ExpectAttributes(help, row, {{10, static_cast<int>(text.size()) - 1, 0x07}});
+        ++row;
+    }
+    EXPECT_EQ(help.RowText(16, 0, 10), "    Alt+H:");
+    EXPECT_EQ(help.RowText(19), Times(80, ' '));
+}
+
+TEST_F(TerminalScreenTest, ModesRowShowsTheLogFileAndDropsItsEndingWhenShort) {
+    struct Case {
+        const char* Name;
+        std::string File;
+        std::string Shown;
+    };
+    const Case cases[] = {
+        {"a COMn log loses its ending", "terminal-COM1-20240501-140307.log",
+         "Log=terminal-COM1-20240501-140307 \xBA"},
+        {"a short name is shown whole", "x.log", "Log=x.log" + Times(25, ' ') + "\xBA"},
+        {"a longer port name is cut at the frame", "terminal-COM123456789-20240501-140307.log",
+         "Log=terminal-COM123456789-20240501\xBA"},
+    };
+    for (const Case& test : cases) {
+        ConsoleBuffer buffer(80, 25);
+        screen.DrawTerminalScreen(buffer, "COM1", {});
+        screen.DrawModesRow(buffer, {}, test.File);
+        EXPECT_EQ(buffer.RowText(3, 45), test.Shown) << test.Name;
+        EXPECT_EQ(buffer.RowText(3, 2, 43), "CR=CR     Echo=None   Mode=Text  Time=Off  ")
+            << test.Name;
+        ExpectAttributes(buffer, 3, {{45, 48, 0x0A}, {49, 49, 0x02}});
+    }
 }
 
 TEST_F(TerminalScreenTest, StatusRowsOnTheHelpScreen) {

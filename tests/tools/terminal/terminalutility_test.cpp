@@ -2,6 +2,7 @@
 // event by event with a port and a settings store held in memory.
 #include "support/memorysettingsstore.h"
 #include "support/memoryterminalport.h"
+#include "support/virtualterminalclock.h"
 
 #include "tools/terminal/console.h"
 #include "tools/terminal/terminalutility.h"
@@ -9,7 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -19,17 +24,47 @@ std::string Blanks(int count) {
     return std::string(static_cast<std::size_t>(count), ' ');
 }
 
+// The device the terminal opens for COMn: "\\.\COMn" on Windows, "/dev/ttyS<n-1>" elsewhere.
+std::string Device(int number) {
+#ifdef _WIN32
+    return "\\\\.\\COM" + std::to_string(number);
+#else
+    return "/dev/ttyS" + std::to_string(number - 1);
+#endif
+}
+
+// Points COMn at `device` through its RIVAN_COMn variable and answers the device COMn then
+// opens; Windows takes no such variable, so there it stays "\\.\COMn".
+std::string OverridePort(int number, const std::string& device) {
+#ifdef _WIN32
+    (void)device;
+    return Device(number);
+#else
+    setenv(("RIVAN_COM" + std::to_string(number)).c_str(), device.c_str(), 1);
+    return device;
+#endif
+}
+
+void ClearOverride(int number) {
+#ifndef _WIN32
+    unsetenv(("RIVAN_COM" + std::to_string(number)).c_str());
+#else
+    (void)number;
+#endif
+}
+
 class TerminalUtilityTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"RIVAN_COM1", "RIVAN_COM2", "RIVAN_COM3", "RIVAN_COM4"})
-            unsetenv(name);
+        for (int number = 1; number <= 4; ++number)
+            ClearOverride(number);
     }
 
     TerminalUtility& Start(std::optional<std::string> detected = std::nullopt) {
         utility = std::make_unique<TerminalUtility>(
             console, port, store, [this](const std::string& line) { log.push_back(line); },
-            [this](const std::string& text) { notices.push_back(text); }, std::move(detected));
+            [this](const std::string& text) { notices.push_back(text); }, std::move(detected),
+            clock);
         utility->Start();
         return *utility;
     }
@@ -60,6 +95,7 @@ protected:
     Console console;
     MemoryTerminalPort port;
     MemorySettingsStore store;
+    VirtualTerminalClock clock;
     std::vector<std::string> log;
     std::vector<std::string> notices;
     std::unique_ptr<TerminalUtility> utility;
@@ -340,7 +376,7 @@ TEST_F(TerminalUtilityTest, AltHShowsTheHelpScreenWithCurrentStatusAndHidesItAga
 }
 
 TEST_F(TerminalUtilityTest, AltDigitSwitchesThePortAndReopens) {
-    setenv("RIVAN_COM2", "/dev/fake-two", 1);
+    const std::string two = OverridePort(2, "/dev/fake-two");
     Start();
     console.PostInput({ConsoleInputEvent::Kind::KeyDown, '2', true, false});
     console.PostInput({ConsoleInputEvent::Kind::KeyDown, 'a', false, false});
@@ -349,7 +385,7 @@ TEST_F(TerminalUtilityTest, AltDigitSwitchesThePortAndReopens) {
 
     EXPECT_TRUE(utility->Running());
     EXPECT_EQ(utility->PortName(), "COM2");
-    EXPECT_EQ(port.Opened, (std::vector<std::string>{"/dev/ttyS0", "/dev/fake-two"}));
+    EXPECT_EQ(port.Opened, (std::vector<std::string>{Device(1), two}));
     EXPECT_EQ(port.BaudRates, (std::vector<int>{115200, 115200}));
     EXPECT_EQ(port.LineChanges,
               (std::vector<std::string>{"DTR+", "RTS+", "RTS-", "DTR-", "DTR+", "RTS+"}));
@@ -362,7 +398,7 @@ TEST_F(TerminalUtilityTest, AltDigitSwitchesThePortAndReopens) {
 
     Destroy();
     EXPECT_EQ(store.Values["ComPort"], MemorySettingsStore::Value(std::string("COM2")));
-    unsetenv("RIVAN_COM2");
+    ClearOverride(2);
 }
 
 TEST_F(TerminalUtilityTest, AltDigitWhileHelpIsShownComesBackToTheTerminalScreen) {
@@ -392,8 +428,7 @@ TEST_F(TerminalUtilityTest, IdleTimeOutEndsTheRunLikeAltQ) {
 
 TEST_F(TerminalUtilityTest, AltThreeOnAMissingPortLogsCreateFileAndKeepsTheStoredPort) {
     StoreKey("COM2", false, false, false);
-    setenv("RIVAN_COM3", "/dev/no-such-port", 1);
-    port.OpenErrors["/dev/no-such-port"] = 2;
+    port.OpenErrors[OverridePort(3, "/dev/no-such-port")] = 2;
     Start();
     Alt('c');
     Alt('3');
@@ -404,11 +439,11 @@ TEST_F(TerminalUtilityTest, AltThreeOnAMissingPortLogsCreateFileAndKeepsTheStore
     EXPECT_EQ(store.Values["ComPort"], MemorySettingsStore::Value(std::string("COM2")));
     EXPECT_EQ(store.Values["bCRLF"], MemorySettingsStore::Value(false));
     EXPECT_TRUE(notices.empty());
-    unsetenv("RIVAN_COM3");
+    ClearOverride(3);
 }
 
 TEST_F(TerminalUtilityTest, APortThatCannotBeOpenedAtStartEndsTheRunAtOnce) {
-    port.OpenErrors["/dev/ttyS0"] = 13;
+    port.OpenErrors[Device(1)] = 13;
     Start();
     EXPECT_FALSE(utility->Running());
     EXPECT_EQ(log, (std::vector<std::string>{"[COM1] In CreateFile -> Error number: 13"}));
@@ -470,19 +505,21 @@ TEST_F(TerminalUtilityTest, OnlyAFailureAsTheLastPortOperationIsLogged) {
     }
 }
 
-TEST_F(TerminalUtilityTest, AFailedReadShowsTheBytesBeforeItAndEndsTheRun) {
+TEST_F(TerminalUtilityTest, AFailedReadShowsTheBytesBeforeItAndWaitsForThePort) {
     Start();
     utility->QueueReceived(std::vector<std::uint8_t>{'o', 'k'});
     utility->QueueReadFailure(5);
     while (utility->ServePending()) {
     }
     EXPECT_EQ(Screen().RowText(6, 0, 3), "ok ");
-    EXPECT_FALSE(utility->Running());
+    EXPECT_TRUE(utility->Running());
+    EXPECT_TRUE(utility->WaitingForPort());
+    EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(log, (std::vector<std::string>{"In ProcessIO -> Error number: 5"}));
 }
 
 TEST_F(TerminalUtilityTest, WithoutALogTargetErrorsAreNotRecorded) {
-    port.OpenErrors["/dev/ttyS0"] = 2;
+    port.OpenErrors[Device(1)] = 2;
     TerminalUtility terminal(console, port, store, nullptr, nullptr, std::nullopt);
     terminal.Start();
     EXPECT_FALSE(terminal.Running());
@@ -495,11 +532,13 @@ TEST_F(TerminalUtilityTest, FirstRunWithoutAKeyUsesComOneAndAllModesOffThenCreat
     Start();
     EXPECT_TRUE(notices.empty());
     EXPECT_EQ(utility->PortName(), "COM1");
-    EXPECT_EQ(port.Opened, (std::vector<std::string>{"/dev/ttyS0"}));
+    EXPECT_EQ(port.Opened, (std::vector<std::string>{Device(1)}));
     EXPECT_EQ(Screen().RowText(3, 2, 31), "CR=CR     Echo=None   Mode=Text");
     Destroy();
     EXPECT_TRUE(store.KeyExists);
-    EXPECT_EQ(store.WriteOrder, (std::vector<std::string>{"ComPort", "bLocal", "bCRLF", "bHex"}));
+    // The four values in their order, then the time stamps added after them.
+    EXPECT_EQ(store.WriteOrder,
+              (std::vector<std::string>{"ComPort", "bLocal", "bCRLF", "bHex", "bTime"}));
     EXPECT_EQ(store.Values["ComPort"], MemorySettingsStore::Value(std::string("COM1")));
     EXPECT_EQ(store.Values["bHex"], MemorySettingsStore::Value(false));
 }
@@ -508,7 +547,7 @@ TEST_F(TerminalUtilityTest, StoredSettingsAreShownAndUsed) {
     StoreKey("COM4", true, true, false);
     Start();
     EXPECT_EQ(utility->PortName(), "COM4");
-    EXPECT_EQ(port.Opened, (std::vector<std::string>{"/dev/ttyS3"}));
+    EXPECT_EQ(port.Opened, (std::vector<std::string>{Device(4)}));
     EXPECT_EQ(Screen().RowText(2, 2, 6), "COM4: ");
     EXPECT_EQ(Screen().RowText(3, 2, 28), "CR=CR+LF  Echo=Local  Mode=T");
 }
@@ -536,7 +575,7 @@ TEST_F(TerminalUtilityTest, TheDetectedPortWinsOverTheStoredOne) {
     StoreKey("COM4", false, false, true);
     Start("COM2");
     EXPECT_EQ(utility->PortName(), "COM2");
-    EXPECT_EQ(port.Opened, (std::vector<std::string>{"/dev/ttyS1"}));
+    EXPECT_EQ(port.Opened, (std::vector<std::string>{Device(2)}));
     EXPECT_TRUE(utility->Modes().Hex);
 }
 
@@ -561,6 +600,255 @@ TEST_F(TerminalUtilityTest, AKeyThatCannotBeOpenedForWritingIsPassedOverSilently
     Destroy();
     EXPECT_TRUE(notices.empty());
     EXPECT_TRUE(store.WriteOrder.empty());
+}
+
+// ---- Time stamps ----
+
+// The stamp of the clock's first moment, 14:03:07.412, as the terminal writes it.
+constexpr const char* FirstStamp = "[14:03:07.412] ";
+
+TEST_F(TerminalUtilityTest, AltTStampsEachReceivedLineWithTheTimeItArrived) {
+    Start();
+    Alt('t');
+    EXPECT_TRUE(utility->Modes().Time);
+    EXPECT_EQ(Screen().RowText(3, 35, 9), "Time=On  ");
+    EXPECT_EQ(Screen().Cursor(), (ConsolePosition{0, 6}));
+
+    ReceiveText("RIVAN\r\nOK");
+    // A line that goes on in the next burst keeps the one stamp it has.
+    clock.Advance(1234);
+    ReceiveText("!\n\r\n");
+    ReceiveText("X");
+
+    EXPECT_EQ(Screen().RowText(6, 0, 21), std::string(FirstStamp) + "RIVAN ");
+    EXPECT_EQ(Screen().RowText(7, 0, 19), std::string(FirstStamp) + "OK! ");
+    EXPECT_EQ(Screen().RowText(8, 0, 2), "  "); // an empty line gets no stamp
+    EXPECT_EQ(Screen().RowText(9, 0, 16), "[14:03:08.646] X");
+    for (int column = 0; column < 15; ++column)
+        EXPECT_EQ(Screen().At(column, 6).Attribute, 0x07) << column; // the echo colour
+    EXPECT_EQ(Screen().At(15, 6).Attribute, 0x03);
+
+    Alt('T');
+    ReceiveText("\nplain");
+    EXPECT_EQ(Screen().RowText(10, 0, 6), "plain ");
+    EXPECT_EQ(Screen().RowText(3, 35, 10), "Time=Off  ");
+}
+
+TEST_F(TerminalUtilityTest, AltTInHexModeStampsEachBurstOnARowOfItsOwn) {
+    StoreKey("COM1", false, false, true);
+    Start();
+    Alt('t');
+    Receive({0x41, 0x06});
+    clock.Advance(5);
+    Receive({0x42});
+    EXPECT_EQ(Screen().RowText(6, 0, 28), std::string(FirstStamp) + "A41.(ACK)06. ");
+    EXPECT_EQ(Screen().RowText(7, 0, 20), "[14:03:07.417] B42. ");
+    EXPECT_EQ(Screen().At(14, 7).Attribute, 0x07);
+    EXPECT_EQ(Screen().At(15, 7).Attribute, 0x0B);
+}
+
+TEST_F(TerminalUtilityTest, TimeStampsAreStoredAndRestoredAsBTime) {
+    StoreKey("COM1", false, false, false);
+    store.Values["bTime"] = true;
+    Start();
+    EXPECT_TRUE(notices.empty());
+    EXPECT_TRUE(utility->Modes().Time);
+    EXPECT_EQ(Screen().RowText(3, 24, 18), "Mode=Text  Time=On");
+    Alt('t');
+    Destroy();
+    EXPECT_EQ(store.Values["bTime"], MemorySettingsStore::Value(false));
+
+    // A key written before time stamps existed reads as off, without a notice.
+    StoreKey("COM1", false, false, false);
+    Start();
+    EXPECT_TRUE(notices.empty());
+    EXPECT_FALSE(utility->Modes().Time);
+    Alt('t');
+    Destroy();
+    EXPECT_EQ(store.Values["bTime"], MemorySettingsStore::Value(true));
+}
+
+// ---- Session log ----
+
+class SessionLogFolder {
+public:
+    SessionLogFolder()
+        : previous_(std::filesystem::current_path()),
+          folder_(std::filesystem::temp_directory_path() /
+                  ("rivan-session-" + std::to_string(std::random_device{}()))) {
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_);
+        std::filesystem::current_path(folder_);
+    }
+    ~SessionLogFolder() {
+        std::filesystem::current_path(previous_);
+        std::filesystem::remove_all(folder_);
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream file(folder_ / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+    const std::filesystem::path& Path() const { return folder_; }
+
+private:
+    std::filesystem::path previous_;
+    std::filesystem::path folder_;
+};
+
+constexpr const char* LogName = "terminal-COM1-20240501-140307.log";
+
+TEST_F(TerminalUtilityTest, AltGLogsTypedAndReceivedBytesWithTimeStamps) {
+    SessionLogFolder folder;
+    Start();
+    Alt('g');
+    EXPECT_EQ(utility->SessionLogFile(), LogName);
+    // The name without its ending fits the row; the frame stays.
+    EXPECT_EQ(Screen().RowText(3, 35, 45), "Time=Off  Log=terminal-COM1-20240501-140307 \xBA");
+
+    for (char character : std::string("*?NAM\r"))
+        Key(static_cast<std::uint8_t>(character));
+    clock.Advance(118);
+    ReceiveText("\x13\x06*NAM RIVAN\r\n\x11");
+    // Written through after every burst: the file is complete while the log runs.
+    const std::string running = "[14:03:07.412] *** log of COM1 started\r\n"
+                                "[14:03:07.412] typed: *?NAM\r\n"
+                                "[14:03:07.530] (XOFF)(ACK)*NAM RIVAN\r\n"
+                                "[14:03:07.530] (XON)";
+    EXPECT_EQ(folder.Read(LogName), running);
+
+    clock.Advance(70);
+    Alt('G');
+    EXPECT_EQ(folder.Read(LogName), running + "\r\n[14:03:07.600] *** log stopped\r\n");
+    EXPECT_TRUE(utility->SessionLogFile().empty());
+    EXPECT_EQ(Screen().RowText(3, 45, 34), std::string(34, ' '));
+    // The display itself never shows time stamps unless asked.
+    EXPECT_EQ(Screen().RowText(6, 0, 2), "\x13\x06");
+    EXPECT_EQ(port.Written, (std::vector<std::uint8_t>{'*', '?', 'N', 'A', 'M', '\r'}));
+}
+
+TEST_F(TerminalUtilityTest, ALogFileThatCannotBeCreatedIsReportedAndTheSessionGoesOn) {
+    SessionLogFolder folder;
+    // A folder stands where the file would go, so it cannot be created, not even by root.
+    std::filesystem::create_directory(folder.Path() / LogName);
+    Start();
+    Alt('g');
+    EXPECT_EQ(Screen().RowText(6, 0, 60),
+              "log file terminal-COM1-20240501-140307.log cannot be created");
+    EXPECT_EQ(Screen().Cursor(), (ConsolePosition{0, 7}));
+    EXPECT_TRUE(utility->SessionLogFile().empty());
+    EXPECT_EQ(Screen().RowText(3, 45, 4), "    ");
+    EXPECT_TRUE(utility->Running());
+    Key('a');
+    EXPECT_EQ(port.Written, (std::vector<std::uint8_t>{'a'}));
+    EXPECT_TRUE(log.empty());
+}
+
+// ---- A lost port ----
+
+TEST_F(TerminalUtilityTest, ALostPortIsWaitedForAndTheRunGoesOnWithTheSameModes) {
+    const std::string adapter = OverridePort(1, "/dev/rivan-adapter");
+    StoreKey("COM1", false, false, true);
+    Start();
+    ReceiveText("A");
+    utility->QueueReadFailure(5);
+    ASSERT_TRUE(utility->ServePending());
+    EXPECT_TRUE(utility->WaitingForPort());
+    EXPECT_TRUE(utility->Running());
+    EXPECT_EQ(log, (std::vector<std::string>{"In ProcessIO -> Error number: 5"}));
+    EXPECT_EQ(Screen().RowText(7, 0, 53), "port lost, waiting for it to come back (Alt+Q quits) ");
+    EXPECT_EQ(Screen().At(0, 7).Attribute, 0x0A);
+
+    // Typing while the port is away sends nothing; the modes go on working.
+    Key('z');
+    Alt('l');
+    port.OpenErrors[adapter] = 2;
+    EXPECT_FALSE(utility->RetryPort());
+    EXPECT_FALSE(utility->RetryPort());
+    port.OpenErrors.clear();
+    EXPECT_TRUE(utility->RetryPort());
+    EXPECT_FALSE(utility->WaitingForPort());
+    EXPECT_EQ(Screen().RowText(8, 0, 10), "port back ");
+    // Retries that fail are not logged.
+    EXPECT_EQ(log, (std::vector<std::string>{"In ProcessIO -> Error number: 5"}));
+    EXPECT_EQ(port.Opened, std::vector<std::string>(4, adapter));
+    EXPECT_EQ(port.BaudRates, (std::vector<int>{115200, 115200}));
+    EXPECT_EQ(port.LineChanges,
+              (std::vector<std::string>{"DTR+", "RTS+", "RTS-", "DTR-", "DTR+", "RTS+"}));
+
+    Key('k');
+    Receive({0x06});
+    EXPECT_EQ(port.Written, (std::vector<std::uint8_t>{'k'}));
+    EXPECT_TRUE(utility->Modes().Hex);
+    EXPECT_TRUE(utility->Modes().LocalEcho);
+    EXPECT_EQ(Screen().RowText(9, 0, 9), "k(ACK)06.");
+    ClearOverride(1);
+}
+
+TEST_F(TerminalUtilityTest, AltQWhileThePortIsLostEndsTheRun) {
+    Start();
+    utility->QueueReadFailure(5);
+    ASSERT_TRUE(utility->ServePending());
+    ASSERT_TRUE(utility->WaitingForPort());
+    Alt('q');
+    EXPECT_FALSE(utility->Running());
+    EXPECT_FALSE(utility->RetryPort());
+    EXPECT_EQ(port.Closes, 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"In ProcessIO -> Error number: 5"}));
+}
+
+TEST_F(TerminalUtilityTest, ARunWhosePortCameBackSavesItsSettingsOneStillWaitingDoesNot) {
+    struct Case {
+        const char* Name;
+        bool EarlierReport; // a line-setting failure at the start of the run
+        bool PortBack;
+        int ReopenSettingsError;
+        bool Saved;
+    };
+    const Case cases[] = {
+        {"port back", false, true, 0, true},
+        {"still waiting at the end", false, false, 0, false},
+        {"report before the loss", true, true, 0, false},
+        {"port back with a line-setting failure", false, true, 22, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        log.clear();
+        StoreKey("COM1", false, false, false);
+        store.Values["bTime"] = false;
+        port.WriteSettingsError = c.EarlierReport ? 22 : 0;
+        Start();
+        port.WriteSettingsError = c.ReopenSettingsError;
+        Alt('x');
+        Alt('t');
+        utility->QueueReadFailure(5);
+        ASSERT_TRUE(utility->ServePending());
+        ASSERT_TRUE(utility->WaitingForPort());
+        if (c.PortBack) {
+            ASSERT_TRUE(utility->RetryPort());
+        }
+        Alt('q');
+        EXPECT_EQ(log.back(), c.ReopenSettingsError ? "In SetCommState -> Error number: 22"
+                                                    : "In ProcessIO -> Error number: 5");
+        Destroy();
+        EXPECT_EQ(store.Values["bHex"], MemorySettingsStore::Value(c.Saved));
+        EXPECT_EQ(store.Values["bTime"], MemorySettingsStore::Value(c.Saved));
+    }
+}
+
+TEST_F(TerminalUtilityTest, APortLostAndBackIsNotedInTheSessionLog) {
+    SessionLogFolder folder;
+    Start();
+    Alt('g');
+    ReceiveText("ab");
+    utility->QueueReadFailure(5);
+    ASSERT_TRUE(utility->ServePending());
+    clock.Advance(500);
+    ASSERT_TRUE(utility->RetryPort());
+    EXPECT_EQ(folder.Read(LogName),
+              "[14:03:07.412] *** log of COM1 started\r\n"
+              "[14:03:07.412] ab\r\n"
+              "[14:03:07.412] *** port lost, waiting for it to come back (Alt+Q quits)\r\n"
+              "[14:03:07.912] *** port back\r\n");
 }
 
 } // namespace
