@@ -5,15 +5,18 @@
 //
 // Usage: bench_conversations [--device PATH] [--rounds N]
 //   Without --device it starts rivan-sim --pace on a pseudo-terminal; with it, it talks to
-//   the unit (or bridge) at PATH. Every time runs from the first byte the host reads after
+//   the unit (or bridge) at PATH, which may be a raw TCP bridge, tcp://HOST:PORT: the link
+//   and the window then go through the network backend, the minimal host through a TCP
+//   socket of its own. Every time runs from the first byte the host reads after
 //   opening the port (the unit's XON) to the last byte it reads (the end of the last reply,
 //   or the ACK of the reset): the unit's idle heartbeat (up to 250 ms after a purge) and
 //   closing the port (where Qt Serial Port restores the line and removes its lock file,
 //   0.3 to 1 ms) do not count.
 #include "app/mainform.h"
-#include "link/device/deviceportdriver.h"
-#include "link/device/deviceterminalport.h"
+#include "link/device/systemportdriver.h"
+#include "link/device/systemterminalport.h"
 #include "link/equipmentlink.h"
+#include "link/networkaddress.h"
 #include "link/protocol.h"
 #include "profile/equipmentprofile.h"
 #include "profile/memorycommands.h"
@@ -34,9 +37,13 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <optional>
 #include <poll.h>
 #include <string>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
@@ -197,6 +204,10 @@ public:
     ~ReferenceHost() { Close(); }
 
     bool Open(const std::string& path) {
+        queued_.clear();
+        firstSeen_ = false;
+        if (const std::optional<NetworkAddress> address = ParseNetworkAddress(path))
+            return address->Protocol == NetworkProtocol::RawTcp && Connect(*address);
         fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY);
         if (fd_ < 0)
             return false;
@@ -208,8 +219,29 @@ public:
         line.c_cflag |= CLOCAL | CREAD;
         ::tcsetattr(fd_, TCSANOW, &line);
         ::tcflush(fd_, TCIOFLUSH);
-        queued_.clear();
-        firstSeen_ = false;
+        return true;
+    }
+
+    // A raw TCP bridge: one socket, each write sent at once.
+    bool Connect(const NetworkAddress& address) {
+        addrinfo hints{};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        const std::string port = std::to_string(address.Port);
+        if (::getaddrinfo(address.Host.c_str(), port.c_str(), &hints, &found) != 0)
+            return false;
+        for (addrinfo* candidate = found; candidate && fd_ < 0; candidate = candidate->ai_next) {
+            fd_ = ::socket(candidate->ai_family, candidate->ai_socktype, candidate->ai_protocol);
+            if (fd_ >= 0 && ::connect(fd_, candidate->ai_addr, candidate->ai_addrlen) != 0) {
+                ::close(fd_);
+                fd_ = -1;
+            }
+        }
+        ::freeaddrinfo(found);
+        if (fd_ < 0)
+            return false;
+        const int on = 1;
+        ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         return true;
     }
 
@@ -515,12 +547,12 @@ private:
 
     std::string device_;
     int rounds_;
-    DevicePortDriver driver_;
+    SystemPortDriver driver_;
     TimingDriver timing_;
     EquipmentLink link_;
     BenchPrompts prompts_;
     // The window wants one; the benchmark runs no terminal.
-    DeviceTerminalPort terminalPort_;
+    SystemTerminalPort terminalPort_;
     TMainForm window_;
 
     std::vector<std::string> replies_;
