@@ -162,6 +162,9 @@ void TerminalScreen::DrawHelpScreen(ConsoleBuffer& screen) const {
     }
     int row = LaterHelpLinesRow;
     for (const HelpLine& line : LaterHelpLines) {
+        // A console shorter than the help screen shows the keys that fit.
+        if (row >= screen.Height())
+            break;
         WritePieces(screen, {0, row},
                     {{std::string(line.Key), HelpKeyAttribute},
                      {std::string(line.Description), HelpTextAttribute}},

@@ -235,6 +235,15 @@ TEST_F(TerminalScreenTest, HelpScreenListsTheLaterKeysBelowTheNine) {
     EXPECT_EQ(help.RowText(19), Times(80, ' '));
 }
 
+TEST_F(TerminalScreenTest, AHelpScreenShorterThanItsKeysShowsWhatFitsWithoutAFailedStep) {
+    // The nine keys have always run on in a short console; the later keys stand at fixed rows
+    // below them and are left out where the console ends.
+    ConsoleBuffer shortHelp(80, 18);
+    screen.DrawHelpScreen(shortHelp);
+    EXPECT_TRUE(errors.Reported.empty());
+    EXPECT_EQ(shortHelp.RowText(17, 0, 10), "    Alt+T:");
+}
+
 TEST_F(TerminalScreenTest, ModesRowShowsTheLogFileAndDropsItsEndingWhenShort) {
     struct Case {
         const char* Name;
