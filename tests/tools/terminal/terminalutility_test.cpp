@@ -849,6 +849,7 @@ TEST_F(TerminalUtilityTest, APortLostAndBackIsNotedInTheSessionLog) {
               "[14:03:07.412] ab\r\n"
               "[14:03:07.412] *** port lost, waiting for it to come back (Alt+Q quits)\r\n"
               "[14:03:07.912] *** port back\r\n");
+    Alt('g'); // closes the log, so that its folder can go (Windows keeps open files)
 }
 
 } // namespace
