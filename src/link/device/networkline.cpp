@@ -218,7 +218,10 @@ void NetworkLine::Pump() {
     const std::string answers = telnet_->TakeAnswers();
     if (!answers.empty() && Connected()) {
         socket_.write(answers.data(), static_cast<qint64>(answers.size()));
-        socket_.flush();
+        // Inside Send's wait the answers go out with its bytes. Pushing them out here would
+        // empty the buffer under that wait, which then sits out its whole limit and fails.
+        if (!sending_)
+            socket_.flush();
     }
     // The server's confirmations of our settings change nothing here.
     telnet_->TakeComPortReplies();
@@ -230,16 +233,22 @@ bool NetworkLine::Send(std::string_view wire, int limitMs) {
     if (socket_.write(wire.data(), static_cast<qint64>(wire.size())) !=
         static_cast<qint64>(wire.size()))
         return false;
-    // Without an event loop the bytes leave only while we wait for them to go.
+    // Without an event loop the bytes leave only while we wait for them to go; the wait
+    // also reads what the server sends meanwhile.
     const QDeadlineTimer deadline(limitMs);
+    sending_ = true;
+    bool sent = true;
     while (socket_.bytesToWrite() > 0) {
-        if (!socket_.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
+        if (!socket_.waitForBytesWritten(static_cast<int>(deadline.remainingTime())) &&
+            socket_.bytesToWrite() > 0) {
             if (!Connected())
                 gone_ = true;
-            return false;
+            sent = false;
+            break;
         }
     }
-    return true;
+    sending_ = false;
+    return sent;
 }
 
 bool NetworkLine::SetLine(const LineSettings& settings) {

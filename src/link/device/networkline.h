@@ -86,5 +86,7 @@ private:
     std::size_t taken_ = 0;
     bool open_ = false;
     bool gone_ = false;
+    // Set while Send waits for its bytes to leave; answers decoded meanwhile join them.
+    bool sending_ = false;
     std::function<void()> notify_;
 };
