@@ -66,6 +66,9 @@ void PrintHelp() {
               "  --late MS        start every reply line MS milliseconds after the ACK\n"
               "  --garbage        send stray bytes before every answer\n"
               "  --hangup K       drop the line after answering K commands\n"
+              "  --hangup-on K    drop the line as the K-th command arrives, unanswered\n"
+              "  --from K         --silent, --late and --garbage hold from the K-th command\n"
+              "                   on; the commands before it are answered well\n"
               "  --help           show this text");
 }
 
@@ -98,6 +101,8 @@ enum OptionCode : int {
     OptionLate,
     OptionGarbage,
     OptionHangup,
+    OptionHangupOn,
+    OptionFrom,
 };
 
 constexpr option LongOptions[] = {
@@ -113,6 +118,8 @@ constexpr option LongOptions[] = {
     {"late", required_argument, nullptr, OptionLate},
     {"garbage", no_argument, nullptr, OptionGarbage},
     {"hangup", required_argument, nullptr, OptionHangup},
+    {"hangup-on", required_argument, nullptr, OptionHangupOn},
+    {"from", required_argument, nullptr, OptionFrom},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -176,6 +183,14 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help) {
             break;
         case OptionHangup:
             if (!number(1, 1000000, options.Unit.HangUpAfter))
+                return false;
+            break;
+        case OptionHangupOn:
+            if (!number(1, 1000000, options.Unit.HangUpOnCommand))
+                return false;
+            break;
+        case OptionFrom:
+            if (!number(1, 1000000, options.Unit.FaultsFromCommand))
                 return false;
             break;
         case ':':

@@ -76,6 +76,7 @@ bool SimProcess::Start(const std::string& program, const std::vector<std::string
         const std::size_t equals = line.find('=');
         variable_ = line.substr(0, equals);
         devicePath_ = line.substr(equals + 1);
+        rest_ = text.substr(end + 1);
         return true;
     }
     error = "rivan-sim printed no RIVAN_COMn line: " + text;
@@ -94,6 +95,22 @@ void SimProcess::Stop() {
         ::close(output_);
         output_ = -1;
     }
+}
+
+std::string SimProcess::Finish() {
+    std::string text = std::move(rest_);
+    rest_.clear();
+    if (pid_ > 0)
+        ::kill(pid_, SIGTERM);
+    // The simulator flushes what it printed as it ends, then closes the pipe.
+    char bytes[4096];
+    ssize_t count = 0;
+    while (output_ >= 0 &&
+           ((count = ::read(output_, bytes, sizeof bytes)) > 0 || (count < 0 && errno == EINTR)))
+        if (count > 0)
+            text.append(bytes, static_cast<std::size_t>(count));
+    Stop();
+    return text;
 }
 
 bool PseudoTerminalsAvailable() {

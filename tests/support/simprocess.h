@@ -18,6 +18,9 @@ public:
                std::string& error);
     // Ends the process started here, by its id.
     void Stop();
+    // Ends the process and returns all it printed after its "RIVAN_COMn" line: with
+    // --trace, every command it took ("> ...") and its answer ("< ...").
+    std::string Finish();
 
     // The "RIVAN_COMn" variable and its value, as the simulator printed them.
     const std::string& Variable() const { return variable_; }
@@ -28,6 +31,7 @@ private:
     int output_ = -1;
     std::string variable_;
     std::string devicePath_;
+    std::string rest_; // what came after the "RIVAN_COMn" line while it was awaited
 };
 
 // Whether this system hands out pseudo-terminals at all.
