@@ -184,6 +184,28 @@ TEST_F(NetworkEndToEnd, RefusedPortsAreNotAvailable) {
     EXPECT_EQ(driver.LastOpenFailure(), OpenFailure::Missing);
 }
 
+TEST_F(NetworkEndToEnd, AHostNameIsLookedUpAndEachOfItsAddressesTried) {
+    // "localhost" may stand for ::1 before 127.0.0.1, where the bridge listens.
+    StartRawTcp();
+    address = "tcp://localhost:" + std::to_string(bridge.Port());
+    ::setenv("RIVAN_COM1", address.c_str(), 1);
+    ::setenv("RIVAN_COM2", "tcp://no-such-host.invalid:4001", 1);
+    Events events;
+    EquipmentLink link(driver);
+    link.Detect(events);
+    ASSERT_TRUE(link.EquipmentFound()) << ::testing::PrintToString(events.Lines);
+    EXPECT_EQ(events.Lines.back(), "COM1 (" + address + ") -> RIVAN ver1.05");
+
+    // A name nobody knows is not available, as a missing device is.
+    ::setenv("RIVAN_COM1", "/dev/pts/does-not-exist", 1);
+    Events unknown;
+    EquipmentLink other(driver);
+    other.Detect(unknown);
+    EXPECT_FALSE(other.EquipmentFound());
+    ASSERT_GE(unknown.Lines.size(), 3u);
+    EXPECT_EQ(unknown.Lines[2], "COM2 (tcp://no-such-host.invalid:4001) not available");
+}
+
 TEST_F(NetworkEndToEnd, ABridgeKilledMidReceiveIsAHangUp) {
     StartRawTcp();
     Events events;

@@ -5,9 +5,14 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QHostInfo>
 #include <QThread>
 
 #include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #ifdef Q_OS_WIN
 #include <winsock2.h>
@@ -48,6 +53,58 @@ private:
     const QElapsedTimer& clock_;
     std::function<Progress()> state_;
     std::function<void(int)> wait_;
+};
+
+// A host name being looked up. The lookup runs on a thread of its own, so that a name
+// server that does not answer keeps the caller no longer than the opening limit; a lookup
+// left behind ends on its own and its answer is dropped.
+struct HostLookup {
+    std::mutex Mutex;
+    std::condition_variable Finished;
+    bool Done = false;
+    QList<QHostAddress> Addresses; // none when the name has none
+
+    static std::shared_ptr<HostLookup> Start(const QString& name) {
+        auto lookup = std::make_shared<HostLookup>();
+        std::thread([lookup, name] {
+            const QList<QHostAddress> addresses = QHostInfo::fromName(name).addresses();
+            {
+                const std::lock_guard lock(lookup->Mutex);
+                lookup->Addresses = addresses;
+                lookup->Done = true;
+            }
+            lookup->Finished.notify_all();
+        }).detach();
+        return lookup;
+    }
+};
+
+class LookupWaiter : public ConnectionWaiter {
+public:
+    LookupWaiter(const QElapsedTimer& clock, std::shared_ptr<HostLookup> lookup)
+        : clock_(clock), lookup_(std::move(lookup)) {}
+
+    Progress State() override {
+        const std::lock_guard lock(lookup_->Mutex);
+        if (!lookup_->Done)
+            return Progress::Waiting;
+        return lookup_->Addresses.isEmpty() ? Progress::Failed : Progress::Done;
+    }
+    std::chrono::milliseconds Elapsed() const override {
+        return std::chrono::milliseconds(clock_.elapsed());
+    }
+    void WaitFor(std::chrono::milliseconds limit) override {
+        std::unique_lock lock(lookup_->Mutex);
+        lookup_->Finished.wait_for(lock, limit, [this] { return lookup_->Done; });
+    }
+    QList<QHostAddress> Addresses() {
+        const std::lock_guard lock(lookup_->Mutex);
+        return lookup_->Addresses;
+    }
+
+private:
+    const QElapsedTimer& clock_;
+    std::shared_ptr<HostLookup> lookup_;
 };
 
 std::uint8_t ParityValue(Parity parity) {
@@ -117,8 +174,39 @@ NetworkLine::OpenResult NetworkLine::Open(const NetworkAddress& address,
                                           std::chrono::milliseconds limit) {
     QElapsedTimer clock;
     clock.start();
+    const QString name = QString::fromStdString(address.Host);
+    QList<QHostAddress> hosts;
+    if (QHostAddress literal; literal.setAddress(name)) {
+        hosts.append(literal);
+    } else {
+        // A name, not an address: its lookup counts against the limit too.
+        LookupWaiter lookup(clock, HostLookup::Start(name));
+        switch (AwaitWithin(lookup, limit)) {
+        case WaitOutcome::Done:
+            hosts = lookup.Addresses();
+            break;
+        case WaitOutcome::Failed:
+            return OpenResult::NotFound;
+        case WaitOutcome::TimedOut:
+            return OpenResult::TimedOut;
+        }
+    }
+    // A name may stand for several addresses ("localhost": ::1 and 127.0.0.1); the first
+    // that takes the connection is the one.
+    OpenResult result = OpenResult::NotFound;
+    for (const QHostAddress& host : hosts) {
+        result = OpenTo(address, host, clock, limit);
+        if (result != OpenResult::Refused && result != OpenResult::NotFound)
+            break;
+    }
+    return result;
+}
+
+NetworkLine::OpenResult NetworkLine::OpenTo(const NetworkAddress& address, const QHostAddress& host,
+                                            const QElapsedTimer& clock,
+                                            std::chrono::milliseconds limit) {
     for (;;) {
-        const OpenResult result = Attempt(address, clock, limit);
+        const OpenResult result = Attempt(address, host, clock, limit);
         if (result != OpenResult::HungUp)
             return result;
         // ser2net drops a new client while it still frees the port from the last one
@@ -130,10 +218,10 @@ NetworkLine::OpenResult NetworkLine::Open(const NetworkAddress& address,
 }
 
 NetworkLine::OpenResult NetworkLine::Attempt(const NetworkAddress& address,
-                                             const QElapsedTimer& clock,
+                                             const QHostAddress& host, const QElapsedTimer& clock,
                                              std::chrono::milliseconds limit) {
     Close();
-    socket_.connectToHost(QString::fromStdString(address.Host), address.Port);
+    socket_.connectToHost(host, address.Port);
     PhaseWaiter connecting(
         clock,
         [this] {

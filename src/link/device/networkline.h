@@ -9,6 +9,7 @@
 #include "link/telnetcodec.h"
 
 #include <QElapsedTimer>
+#include <QHostAddress>
 #include <QTcpSocket>
 
 #include <chrono>
@@ -70,9 +71,13 @@ public:
     void Close();
 
 private:
+    // Connects to one address of the host, asking again while the server drops us during
+    // the negotiation, within what is left of `limit`.
+    OpenResult OpenTo(const NetworkAddress& address, const QHostAddress& host,
+                      const QElapsedTimer& clock, std::chrono::milliseconds limit);
     // One connection and negotiation within what is left of `limit`.
-    OpenResult Attempt(const NetworkAddress& address, const QElapsedTimer& clock,
-                       std::chrono::milliseconds limit);
+    OpenResult Attempt(const NetworkAddress& address, const QHostAddress& host,
+                       const QElapsedTimer& clock, std::chrono::milliseconds limit);
     // Reads what the socket holds, keeps its data and answers the server's negotiation.
     void Pump();
     bool Send(std::string_view wire, int limitMs);
