@@ -130,16 +130,17 @@ bool OpenSession(UnitSession& session, PortReport& report) {
     return true;
 }
 
-// Reads a PRO file; false with the reason when it cannot be read.
-bool ReadProFile(const QString& path, ScriptLineList& lines, QString& error) {
+// Reads the PRO file a command names; false, with the reason on standard error, when it
+// cannot be read.
+bool ReadProFile(const QString& path, ScriptLineList& lines) {
     const QFileInfo info(path);
     if (info.isDir()) {
-        error = QStringLiteral("\"%1\" is a folder, not a PRO file").arg(path);
+        PrintError(QStringLiteral("\"%1\" is a folder, not a PRO file").arg(path));
         return false;
     }
     const TextFileResult result = ReadTextLines(path, lines);
     if (!result.Ok)
-        error = result.Error;
+        PrintError(result.Error);
     return result.Ok;
 }
 
@@ -427,11 +428,8 @@ int RunReceive(const CtlOptions& options) {
 int RunSend(const CtlOptions& options) {
     const QString file = options.Arguments.front();
     ScriptLineList fileLines;
-    QString error;
-    if (!ReadProFile(file, fileLines, error)) {
-        PrintError(error);
+    if (!ReadProFile(file, fileLines))
         return ExitCode::Usage;
-    }
     for (const LineCheck& check : CheckScript(fileLines)) {
         if (check.Verdict != LineVerdict::Malformed)
             continue;
@@ -530,11 +528,8 @@ int RunSend(const CtlOptions& options) {
 int RunDiff(const CtlOptions& options) {
     const QString file = options.Arguments.front();
     ScriptLineList fileLines;
-    QString error;
-    if (!ReadProFile(file, fileLines, error)) {
-        PrintError(error);
+    if (!ReadProFile(file, fileLines))
         return ExitCode::Usage;
-    }
     EquipmentProfile fileProfile(fileLines);
     fileProfile.ReadScript();
     const QList<PortTarget> targets = ChosenTargets(options);
@@ -576,11 +571,8 @@ int RunDiff(const CtlOptions& options) {
 int RunCheck(const CtlOptions& options) {
     const QString file = options.Arguments.front();
     ScriptLineList lines;
-    QString error;
-    if (!ReadProFile(file, lines, error)) {
-        PrintError(error);
+    if (!ReadProFile(file, lines))
         return ExitCode::Usage;
-    }
     const std::vector<LineCheck> checks = CheckScript(lines);
     int problems = 0;
     QJsonArray list;
