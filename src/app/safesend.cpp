@@ -21,18 +21,6 @@ const QString SendNoUnitLine = QStringLiteral("ERROR: unable to send data. Check
 const QString ReceiveNoUnitLine = QStringLiteral("ERROR: unable to receive data. Check connection");
 const QString NothingSentLine = QStringLiteral("nothing sent");
 
-// The conversation's lines go to the window's log; before each request the window handles
-// what the user did meanwhile.
-class WindowTransferEvents : public TransferEvents {
-public:
-    explicit WindowTransferEvents(LinkEvents& events) : events_(events) {}
-    void AppendLine(const std::string& line) override { events_.AppendLine(line); }
-    void BeforeRequest(int, int) override { events_.ProcessPendingEvents(); }
-
-private:
-    LinkEvents& events_;
-};
-
 // Texts of files and of the unit are single-byte Windows-1252.
 QString Text(const std::string& text) {
     return FromCodePage(text);
@@ -63,7 +51,7 @@ SafeSend::Reading SafeSend::ReadWholeUnit(EquipmentProfile& unit) {
     if (!link_.OpenLink(events_))
         return Reading::NoUnit;
     unit.SetDefaults();
-    WindowTransferEvents transfer(events_);
+    LinkTransferEvents transfer(events_);
     const UnitReading reading = ReadUnit(*link_.Port(), unit, transfer);
     return reading.Complete() ? Reading::Complete : Reading::Incomplete;
 }
@@ -170,7 +158,7 @@ void SafeSend::SendAndVerify(const OfferedSettings& offered) {
     const QString backupPath = QDir::toNativeSeparators(backup.Path);
     Log(QStringLiteral("backup saved to ") + backupPath);
 
-    WindowTransferEvents transfer(events_);
+    LinkTransferEvents transfer(events_);
     const ScriptRun run = SendScript(*link_.Port(), *offered.Script, offered.FileName, transfer);
     if (!run.Completed) {
         const std::vector<WrittenBlock> failed = ScriptBlocks({run.FailedLine});

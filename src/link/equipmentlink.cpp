@@ -4,7 +4,6 @@
 #include "link/portnames.h"
 #include "link/protocol.h"
 #include "link/unittransfer.h"
-#include "profile/memorymap.h"
 
 #include <cassert>
 #include <cstdio>
@@ -17,13 +16,7 @@ constexpr std::string_view NotAvailableSuffix = " not available";
 constexpr std::string_view PermissionDeniedSuffix =
     " -> permission denied: add yourself to the dialout group";
 constexpr std::string_view NotUsedSuffix = " -> not used";
-constexpr std::string_view ErrorAtPrefix = "error at: ";
-constexpr std::string_view OkSuffix = " OK";
-constexpr std::string_view SentSuffix = " sent to remote equipment";
 constexpr std::string_view ReceivedLine = "received data from remote equipment";
-constexpr std::string_view LoadingConfigurationLine = "loading configuration data...";
-constexpr std::string_view LoadingPointsLine = "loading identification points data...";
-constexpr std::string_view LoadingMessagesLine = "loading text messages data...";
 constexpr std::string_view StoppedLine = "stopped: the program is ending";
 
 std::string IdentificationLine(std::string_view portName, const std::string& modelName,
@@ -33,16 +26,6 @@ std::string IdentificationLine(std::string_view portName, const std::string& mod
     std::snprintf(versionText, sizeof versionText, "ver%4.2f", static_cast<double>(version));
     std::string line(portName);
     line += " -> " + modelName + " " + versionText;
-    return line;
-}
-
-std::string ProcessedLine(int sent, std::size_t total) {
-    return "processed " + std::to_string(sent) + " data lines of " + std::to_string(total);
-}
-
-std::string Joined(std::string_view first, std::string_view second) {
-    std::string line(first);
-    line += second;
     return line;
 }
 
@@ -162,31 +145,20 @@ SendOutcome EquipmentLink::SendProfile(const ScriptLineList& script, const std::
 
     SendOutcome outcome = SendOutcome::Sent;
     try {
-        sentLineCount_ = 0;
-        for (const std::string& line : script) {
-            if (Stopping(events)) {
-                outcome = SendOutcome::Stopped;
-                break;
-            }
-            if (!ExecuteScriptLine(line)) {
-                events.AppendLine(Joined(ErrorAtPrefix, line));
-                outcome = SendOutcome::LineFailed;
-                break;
-            }
-            events.AppendLine(Joined(line, OkSuffix));
-        }
-        if (outcome == SendOutcome::Sent) {
-            events.AppendLine(Joined(scriptName, SentSuffix));
-            events.AppendLine(ProcessedLine(sentLineCount_, script.size()));
+        LinkTransferEvents transfer(events, stop_);
+        const ScriptRun run = SendScript(*port_, script, scriptName, transfer);
+        sentLineCount_ = run.SentLines;
+        if (run.Stopped) {
+            Stopping(events);
+            outcome = SendOutcome::Stopped;
+        } else if (!run.Completed) {
+            outcome = SendOutcome::LineFailed;
         }
     } catch (const std::exception&) {
         outcome = SendOutcome::Error;
-    }
-
-    // The unit takes the stored settings into use on reset, whatever happened before; a
-    // stop ends the conversation at once, without a further exchange.
-    if (outcome != SendOutcome::Stopped)
+        // The unit takes the stored settings into use on reset, whatever happened before.
         port_->SendCommand(Protocol::ResetCommand);
+    }
     CloseLink();
     return outcome;
 }
@@ -207,18 +179,12 @@ ReceivedProfile EquipmentLink::ReceiveProfile(LinkEvents& events) {
     try {
         sentLineCount_ = 0;
         // All three steps run whatever the earlier ones gave.
-        int failed = 0;
-        using Step = bool (EquipmentLink::*)(std::vector<ReceivedBlock>&, LinkEvents&);
-        for (const Step step :
-             {&EquipmentLink::ReadConfigurationBlock, &EquipmentLink::ReadDetectionPointBlocks,
-              &EquipmentLink::ReadTextMessageBlocks}) {
-            if (stop_->Requested())
-                break;
-            failed += (this->*step)(received.Blocks, events) ? 0 : 1;
-        }
+        LinkTransferEvents transfer(events, stop_);
+        UnitReading reading = ReadUnitBlocks(*port_, transfer);
+        received.Blocks = std::move(reading.Blocks);
         if (Stopping(events))
             received.Outcome = ReceiveOutcome::Stopped;
-        else if (failed != 0)
+        else if (!reading.Complete())
             received.Outcome = ReceiveOutcome::Incomplete;
         else
             events.AppendLine(std::string(ReceivedLine));
@@ -227,48 +193,4 @@ ReceivedProfile EquipmentLink::ReceiveProfile(LinkEvents& events) {
     }
     CloseLink();
     return received;
-}
-
-bool EquipmentLink::ReadBlock(std::uint16_t address, int length, std::vector<ReceivedBlock>& blocks,
-                              LinkEvents& events) {
-    assert(port_ && "reading a block needs an open port");
-    // A stop ends the step before its next request.
-    if (stop_->Requested())
-        return false;
-    std::string data;
-    std::string logged;
-    const bool answered = ::ReadBlock(*port_, address, length, data, logged);
-    events.AppendLine(logged);
-    if (answered)
-        blocks.push_back({address, std::move(data)});
-    return answered;
-}
-
-bool EquipmentLink::ReadConfigurationBlock(std::vector<ReceivedBlock>& blocks, LinkEvents& events) {
-    events.AppendLine(std::string(LoadingConfigurationLine));
-    events.ProcessPendingEvents();
-    return ReadBlock(MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength, blocks,
-                     events);
-}
-
-bool EquipmentLink::ReadDetectionPointBlocks(std::vector<ReceivedBlock>& blocks,
-                                             LinkEvents& events) {
-    events.AppendLine(std::string(LoadingPointsLine));
-    for (int point = 0; point < MemoryMap::PointCount; ++point) {
-        events.ProcessPendingEvents();
-        if (!ReadBlock(MemoryMap::PointAddress(point), MemoryMap::PointReadLength, blocks, events))
-            return false;
-    }
-    return true;
-}
-
-bool EquipmentLink::ReadTextMessageBlocks(std::vector<ReceivedBlock>& blocks, LinkEvents& events) {
-    events.AppendLine(std::string(LoadingMessagesLine));
-    for (int slot = 0; slot < MemoryMap::MessageCount; ++slot) {
-        events.ProcessPendingEvents();
-        if (!ReadBlock(MemoryMap::MessageAddress(slot), MemoryMap::MessageReadLength, blocks,
-                       events))
-            return false;
-    }
-    return true;
 }

@@ -5,6 +5,7 @@
 #include "link/modeltable.h"
 #include "link/serialport.h"
 #include "link/stopflag.h"
+#include "link/unittransfer.h"
 #include "profile/equipmentprofile.h"
 
 #include <cstdint>
@@ -30,6 +31,25 @@ public:
     virtual void EquipmentDetected(const std::string& modelName, const std::string& portName) = 0;
 };
 
+// A conversation of the window on the link: its lines go to the log, before each request
+// the window handles what the user did meanwhile, and `stop` (when given) ends it between
+// exchanges.
+class LinkTransferEvents : public TransferEvents {
+public:
+    explicit LinkTransferEvents(LinkEvents& events, const StopFlag* stop = nullptr)
+        : events_(events), stop_(stop) {}
+    void AppendLine(const std::string& line) override { events_.AppendLine(line); }
+    void BeforeRequest(int done, int total) override {
+        if (done < total)
+            events_.ProcessPendingEvents();
+    }
+    bool StopRequested() override { return stop_ && stop_->Requested(); }
+
+private:
+    LinkEvents& events_;
+    const StopFlag* stop_;
+};
+
 enum class SendOutcome {
     NoUnit,     // no unit was found; nothing went on the wire, the window reports it
     Sent,       // every line went through
@@ -44,12 +64,6 @@ enum class ReceiveOutcome {
     Incomplete, // at least one request failed; the profile holds what came before it
     Error,      // an error was raised while receiving
     Stopped,    // a stop was requested; the blocks hold what came before it
-};
-
-// One memory block as a receive read it: its address and the data digits of the reply.
-struct ReceivedBlock {
-    std::uint16_t Address = 0;
-    std::string Data;
 };
 
 // What a receive read, in the order it came, and how it ended.
@@ -111,16 +125,7 @@ public:
     // Reads the unit's configuration, detection points and messages.
     ReceivedProfile ReceiveProfile(LinkEvents& events);
 
-    // The three steps of a receive; each adds the blocks it read to `blocks`.
-    bool ReadConfigurationBlock(std::vector<ReceivedBlock>& blocks, LinkEvents& events);
-    bool ReadDetectionPointBlocks(std::vector<ReceivedBlock>& blocks, LinkEvents& events);
-    bool ReadTextMessageBlocks(std::vector<ReceivedBlock>& blocks, LinkEvents& events);
-
 private:
-    // One block read: logs what the exchange left in the buffer and keeps a reply's data.
-    bool ReadBlock(std::uint16_t address, int length, std::vector<ReceivedBlock>& blocks,
-                   LinkEvents& events);
-
     // Logs that the conversation ends early; true when a stop was requested.
     bool Stopping(LinkEvents& events);
 

@@ -118,13 +118,21 @@ bool ReadBlock(SerialPort& port, std::uint16_t address, int length, std::string&
     return true;
 }
 
-UnitReading ReadUnit(SerialPort& port, EquipmentProfile& profile, TransferEvents& events) {
+UnitReading ReadUnitBlocks(SerialPort& port, TransferEvents& events) {
     UnitReading reading;
     int done = 0;
     for (const ReadStep& step : ReadSteps) {
+        if (events.StopRequested()) {
+            reading.Stopped = true;
+            return reading;
+        }
         events.AppendLine(std::string(step.Heading));
         for (int i = 0; i < step.Count; ++i) {
             events.BeforeRequest(done, UnitReading::RequestCount);
+            if (events.StopRequested()) {
+                reading.Stopped = true;
+                return reading;
+            }
             const std::uint16_t address = step.Address(i);
             std::string data;
             std::string logged;
@@ -134,12 +142,19 @@ UnitReading ReadUnit(SerialPort& port, EquipmentProfile& profile, TransferEvents
                 ++reading.FailedSteps;
                 break;
             }
-            profile.ApplyDataBlock(address, data);
+            reading.Blocks.push_back({address, std::move(data)});
             ++done;
             ++reading.BlocksRead;
         }
     }
     events.BeforeRequest(UnitReading::RequestCount, UnitReading::RequestCount);
+    return reading;
+}
+
+UnitReading ReadUnit(SerialPort& port, EquipmentProfile& profile, TransferEvents& events) {
+    UnitReading reading = ReadUnitBlocks(port, events);
+    for (const ReceivedBlock& block : reading.Blocks)
+        profile.ApplyDataBlock(block.Address, block.Data);
     return reading;
 }
 
@@ -179,6 +194,12 @@ ScriptRun SendScript(SerialPort& port, const ScriptLineList& lines, std::string_
     int done = 0;
     for (const std::string& line : lines) {
         events.BeforeRequest(done++, static_cast<int>(lines.size()));
+        if (events.StopRequested()) {
+            // Ending at once: no further exchange, not even the reset.
+            run.Completed = false;
+            run.Stopped = true;
+            return run;
+        }
         const ScriptLineClass parsed = ParseScriptLine(line);
         const int sentBefore = run.SentLines;
         if (!ExecuteScriptLine(port, line, run.SentLines)) {

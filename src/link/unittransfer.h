@@ -26,6 +26,8 @@ public:
         (void)done;
         (void)total;
     }
+    // Asked after BeforeRequest: true ends the conversation there, with no further exchange.
+    virtual bool StopRequested() { return false; }
 };
 
 // Who answered on a port.
@@ -47,18 +49,27 @@ std::optional<UnitIdentity> IdentifyUnit(SerialPort& port);
 bool ReadBlock(SerialPort& port, std::uint16_t address, int length, std::string& data,
                std::string& logged);
 
+// One memory block as a reading got it: its address and the data digits of the reply.
+struct ReceivedBlock {
+    std::uint16_t Address = 0;
+    std::string Data;
+};
+
 // How reading a unit went: the configuration, the six points and the 32 messages in three
 // steps; a step ends at its first failed request and the next step still runs.
 struct UnitReading {
     static constexpr int RequestCount = 39;
-    int FailedSteps = 0; // 0 to 3
-    int BlocksRead = 0;  // requests answered, at most 39
-    bool Complete() const { return FailedSteps == 0; }
+    int FailedSteps = 0;               // 0 to 3
+    int BlocksRead = 0;                // requests answered, at most 39
+    bool Stopped = false;              // a stop ended it before every request was made
+    std::vector<ReceivedBlock> Blocks; // the answered requests' blocks, in order
+    bool Complete() const { return FailedSteps == 0 && !Stopped; }
 };
 
-// Reads the unit on an open port into `profile`, over what the profile holds (the window
-// loads the defaults first), with the window's log lines: "loading configuration data...",
-// each reply or failed command, and so on.
+// Reads the unit on an open port with the window's log lines: "loading configuration
+// data...", each reply or failed command, and so on.
+UnitReading ReadUnitBlocks(SerialPort& port, TransferEvents& events);
+// The same, stored into `profile` over what it holds (the window loads the defaults first).
 UnitReading ReadUnit(SerialPort& port, EquipmentProfile& profile, TransferEvents& events);
 
 // Executes one script line on an open port: comments and lines that are not data lines
@@ -78,6 +89,7 @@ std::vector<WrittenBlock> ScriptBlocks(const ScriptLineList& lines);
 // How sending a script went.
 struct ScriptRun {
     bool Completed = false;            // every line went through
+    bool Stopped = false;              // a stop ended it before the next line; no reset
     int SentLines = 0;                 // data lines handed to the unit
     std::size_t TotalLines = 0;        // lines of the script
     std::string FailedLine;            // the line the run stopped at, when it did not complete
@@ -87,7 +99,7 @@ struct ScriptRun {
 // Sends a script's lines on an open port as the window's Send does: every line logged with
 // " OK" or as "error at: " with the line, the first failure ending the run; on success
 // "<fileName> sent to remote equipment" and "processed N data lines of M". The reset
-// command always ends the conversation, whatever happened before.
+// command ends the conversation, whatever happened before, unless a stop ended it.
 ScriptRun SendScript(SerialPort& port, const ScriptLineList& lines, std::string_view fileName,
                      TransferEvents& events);
 
