@@ -260,7 +260,8 @@ TEST_F(RivanctlEndToEnd, NoUnitAnywhereExits3AndBadArgumentsExit2) {
 
 TEST_F(RivanctlOverTheNetwork, PortsTellWhetherEachNetworkPortAnswers) {
     ports[1] = NetworkUnit();
-    const int refused = FreeLocalPort();
+    const RefusingPort refusing;
+    const int refused = refusing.Port();
     ports[2] = QStringLiteral("tcp://127.0.0.1:%1").arg(refused);
     const SilentListener silent;
     ASSERT_NE(silent.Port(), 0);
@@ -331,8 +332,9 @@ TEST_F(RivanctlOverTheNetwork, CommandsReachAUnitByPortAndByDevice) {
     ASSERT_EQ(backups.size(), 1);
     EXPECT_EQ(DataLines(DataHome() + "/Qelvar/RIVAN/backups/" + backups.front()), SimDataLines);
 
+    const RefusingPort refusing;
     const CtlRun refused =
-        Ctl({"detect", "--device", QStringLiteral("tcp://127.0.0.1:%1").arg(FreeLocalPort())});
+        Ctl({"detect", "--device", QStringLiteral("tcp://127.0.0.1:%1").arg(refusing.Port())});
     EXPECT_EQ(refused.Exit, 3);
     EXPECT_THAT(refused.Out + refused.Err, HasSubstr("cannot be opened: refused"));
 }

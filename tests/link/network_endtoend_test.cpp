@@ -169,8 +169,10 @@ TEST_F(NetworkEndToEnd, TelnetThroughSer2netSetsTheLine) {
 }
 
 TEST_F(NetworkEndToEnd, RefusedPortsAreNotAvailable) {
-    const std::string raw = "tcp://127.0.0.1:" + std::to_string(FreeLocalPort());
-    const std::string telnet = "rfc2217://127.0.0.1:" + std::to_string(FreeLocalPort());
+    const RefusingPort rawPort;
+    const RefusingPort telnetPort;
+    const std::string raw = "tcp://127.0.0.1:" + std::to_string(rawPort.Port());
+    const std::string telnet = "rfc2217://127.0.0.1:" + std::to_string(telnetPort.Port());
     ::setenv("RIVAN_COM1", raw.c_str(), 1);
     ::setenv("RIVAN_COM2", telnet.c_str(), 1);
     Events events;
@@ -269,7 +271,8 @@ TEST_F(NetworkEndToEnd, TheTerminalTalksThroughTheBridgeAndSeesItGo) {
     }));
     EXPECT_EQ(error, 5) << "a dropped connection is a line that went away";
     port.Close();
-    EXPECT_EQ(port.Open("tcp://127.0.0.1:" + std::to_string(FreeLocalPort())), 2);
+    const RefusingPort refusing;
+    EXPECT_EQ(port.Open("tcp://127.0.0.1:" + std::to_string(refusing.Port())), 2);
 }
 
 // A Telnet server on 127.0.0.1 that sends `greeting` to its one client, then `reply` once

@@ -138,19 +138,40 @@ void BridgeProcess::Stop() {
     pid_ = -1;
 }
 
-int FreeLocalPort() {
-    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+namespace {
+
+// A socket bound to a port of 127.0.0.1 the system picks; -1 when none could be had.
+int BoundLocalSocket(int& port) {
+    const int bound = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+    port = 0;
+    if (bound >= 0 && ::bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(bound, reinterpret_cast<sockaddr*>(&address), &length) == 0)
         port = ntohs(address.sin_port);
-    ::close(probe);
+    return bound;
+}
+
+} // namespace
+
+int FreeLocalPort() {
+    int port = 0;
+    const int probe = BoundLocalSocket(port);
+    if (probe >= 0)
+        ::close(probe);
     return port;
+}
+
+RefusingPort::RefusingPort() {
+    socket_ = BoundLocalSocket(port_);
+}
+
+RefusingPort::~RefusingPort() {
+    if (socket_ >= 0)
+        ::close(socket_);
 }
 
 bool ProgramAvailable(const std::string& program) {

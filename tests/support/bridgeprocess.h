@@ -36,6 +36,21 @@ private:
 
 // A port on 127.0.0.1 that nothing listens on at the moment of asking.
 int FreeLocalPort();
+
+// A port on 127.0.0.1 that refuses every connection for as long as this lives: it is held
+// bound but never listens, so no bridge started meanwhile can take it.
+class RefusingPort {
+public:
+    RefusingPort();
+    ~RefusingPort();
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+    int Port() const { return port_; }
+
+private:
+    int socket_ = -1;
+    int port_ = 0;
+};
 // Whether `program` is installed (on the PATH, or in /usr/sbin where ser2net goes).
 bool ProgramAvailable(const std::string& program);
 std::string ProgramPath(const std::string& program);
