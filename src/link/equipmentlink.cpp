@@ -145,7 +145,8 @@ SendOutcome EquipmentLink::SendProfile(const ScriptLineList& script, const std::
 
     SendOutcome outcome = SendOutcome::Sent;
     try {
-        LinkTransferEvents transfer(events, stop_);
+        // A send is a few short exchanges: drawing the log between them would slow it.
+        LinkTransferEvents transfer(events, stop_, LinkTransferEvents::Between::LeaveEvents);
         const ScriptRun run = SendScript(*port_, script, scriptName, transfer);
         sentLineCount_ = run.SentLines;
         if (run.Stopped) {

@@ -32,15 +32,18 @@ public:
 };
 
 // A conversation of the window on the link: its lines go to the log, before each request
-// the window handles what the user did meanwhile, and `stop` (when given) ends it between
-// exchanges.
+// the window handles what the user did meanwhile (unless `between` says to leave it to the
+// end), and `stop` (when given) ends it between exchanges.
 class LinkTransferEvents : public TransferEvents {
 public:
-    explicit LinkTransferEvents(LinkEvents& events, const StopFlag* stop = nullptr)
-        : events_(events), stop_(stop) {}
+    enum class Between : bool { HandleEvents, LeaveEvents };
+
+    explicit LinkTransferEvents(LinkEvents& events, const StopFlag* stop = nullptr,
+                                Between between = Between::HandleEvents)
+        : events_(events), stop_(stop), between_(between) {}
     void AppendLine(const std::string& line) override { events_.AppendLine(line); }
     void BeforeRequest(int done, int total) override {
-        if (done < total)
+        if (done < total && between_ == Between::HandleEvents)
             events_.ProcessPendingEvents();
     }
     bool StopRequested() override { return stop_ && stop_->Requested(); }
@@ -48,6 +51,7 @@ public:
 private:
     LinkEvents& events_;
     const StopFlag* stop_;
+    Between between_;
 };
 
 enum class SendOutcome {
