@@ -16,6 +16,7 @@
 #include "link/device/systemportdriver.h"
 #include "link/device/systemterminalport.h"
 #include "link/equipmentlink.h"
+#include "link/forwardingportdriver.h"
 #include "link/networkaddress.h"
 #include "link/protocol.h"
 #include "profile/equipmentprofile.h"
@@ -102,9 +103,9 @@ std::vector<std::string> SendCommands() {
 
 // Passes everything to the real driver and notes when the first byte after an open came
 // and when the port closed.
-class TimingDriver : public PortDriver {
+class TimingDriver : public ForwardingPortDriver {
 public:
-    explicit TimingDriver(PortDriver& inner) : inner_(inner) {}
+    using ForwardingPortDriver::ForwardingPortDriver;
 
     // From the first byte read after the last open to the last byte read before its close.
     double LastMs() const { return Milliseconds(lastByte_ - firstByte_).count(); }
@@ -112,24 +113,10 @@ public:
 
     PortHandle Open(std::string_view portName) override {
         firstSeen_ = false;
-        return inner_.Open(portName);
-    }
-    OpenFailure LastOpenFailure() const override { return inner_.LastOpenFailure(); }
-    bool Purge(PortHandle port, PurgeQueue queue) override { return inner_.Purge(port, queue); }
-    bool GetLineSettings(PortHandle port, LineSettings& settings) override {
-        return inner_.GetLineSettings(port, settings);
-    }
-    bool SetLineSettings(PortHandle port, const LineSettings& settings) override {
-        return inner_.SetLineSettings(port, settings);
-    }
-    bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts) override {
-        return inner_.SetTimeouts(port, timeouts);
-    }
-    bool EscapeFunction(PortHandle port, ModemControl function) override {
-        return inner_.EscapeFunction(port, function);
+        return Inner().Open(portName);
     }
     ByteRead ReadByte(PortHandle port) override {
-        const ByteRead read = inner_.ReadByte(port);
+        const ByteRead read = Inner().ReadByte(port);
         if (read.Status != ReadStatus::Byte)
             return read;
         lastByte_ = Clock::now();
@@ -141,13 +128,8 @@ public:
         }
         return read;
     }
-    bool Write(PortHandle port, std::string_view bytes, std::uint32_t& written) override {
-        return inner_.Write(port, bytes, written);
-    }
-    void Close(PortHandle port) override { inner_.Close(port); }
 
 private:
-    PortDriver& inner_;
     bool firstSeen_ = false;
     Clock::time_point firstByte_;
     Clock::time_point lastByte_;

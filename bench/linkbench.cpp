@@ -2,6 +2,7 @@
 // on the pseudo-terminal itself, and through a raw TCP bridge (socat) on 127.0.0.1.
 #include "link/device/systemportdriver.h"
 #include "link/exchangebuffer.h"
+#include "link/forwardingportdriver.h"
 #include "link/protocol.h"
 #include "link/serialport.h"
 #include "profile/memorycommands.h"
@@ -27,43 +28,27 @@ constexpr double BitsPerByte = 10.0; // start bit, 8 data bits, stop bit
 constexpr double BitsPerSecond = 115200.0;
 
 // Passes everything to the real driver and counts the bytes that cross the line.
-class CountingDriver : public PortDriver {
+class CountingDriver : public ForwardingPortDriver {
 public:
-    explicit CountingDriver(PortDriver& inner) : inner_(inner) {}
+    using ForwardingPortDriver::ForwardingPortDriver;
 
     long BytesRead() const { return read_; }
     long BytesWritten() const { return written_; }
     void ResetCount() { read_ = written_ = 0; }
 
-    PortHandle Open(std::string_view portName) override { return inner_.Open(portName); }
-    bool Purge(PortHandle port, PurgeQueue queue) override { return inner_.Purge(port, queue); }
-    bool GetLineSettings(PortHandle port, LineSettings& settings) override {
-        return inner_.GetLineSettings(port, settings);
-    }
-    bool SetLineSettings(PortHandle port, const LineSettings& settings) override {
-        return inner_.SetLineSettings(port, settings);
-    }
-    bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts) override {
-        return inner_.SetTimeouts(port, timeouts);
-    }
-    bool EscapeFunction(PortHandle port, ModemControl function) override {
-        return inner_.EscapeFunction(port, function);
-    }
     ByteRead ReadByte(PortHandle port) override {
-        const ByteRead read = inner_.ReadByte(port);
+        const ByteRead read = Inner().ReadByte(port);
         if (read.Status == ReadStatus::Byte)
             ++read_;
         return read;
     }
     bool Write(PortHandle port, std::string_view bytes, std::uint32_t& written) override {
-        const bool done = inner_.Write(port, bytes, written);
+        const bool done = Inner().Write(port, bytes, written);
         written_ += written;
         return done;
     }
-    void Close(PortHandle port) override { inner_.Close(port); }
 
 private:
-    PortDriver& inner_;
     long read_ = 0;
     long written_ = 0;
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "link/device/systemportdriver.h"
+#include "link/forwardingportdriver.h"
 #include "link/serialport.h"
 #include "link/unittransfer.h"
 
@@ -55,32 +56,13 @@ QString NetworkAnswerText(NetworkLine::OpenResult result);
 
 // A driver that opens one device whatever port name it is asked for, so that a SerialPort
 // (which knows only COM1 to COM8) can talk over a device given by path.
-class FixedDeviceDriver : public PortDriver {
+class FixedDeviceDriver : public ForwardingPortDriver {
 public:
     FixedDeviceDriver(PortDriver& inner, std::string device)
-        : inner_(inner), device_(std::move(device)) {}
-    PortHandle Open(std::string_view) override { return inner_.Open(device_); }
-    bool Purge(PortHandle port, PurgeQueue queue) override { return inner_.Purge(port, queue); }
-    bool GetLineSettings(PortHandle port, LineSettings& settings) override {
-        return inner_.GetLineSettings(port, settings);
-    }
-    bool SetLineSettings(PortHandle port, const LineSettings& settings) override {
-        return inner_.SetLineSettings(port, settings);
-    }
-    bool SetTimeouts(PortHandle port, const PortTimeouts& timeouts) override {
-        return inner_.SetTimeouts(port, timeouts);
-    }
-    bool EscapeFunction(PortHandle port, ModemControl function) override {
-        return inner_.EscapeFunction(port, function);
-    }
-    ByteRead ReadByte(PortHandle port) override { return inner_.ReadByte(port); }
-    bool Write(PortHandle port, std::string_view bytes, std::uint32_t& written) override {
-        return inner_.Write(port, bytes, written);
-    }
-    void Close(PortHandle port) override { inner_.Close(port); }
+        : ForwardingPortDriver(inner), device_(std::move(device)) {}
+    PortHandle Open(std::string_view) override { return Inner().Open(device_); }
 
 private:
-    PortDriver& inner_;
     std::string device_;
 };
 
