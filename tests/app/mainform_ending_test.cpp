@@ -4,6 +4,7 @@
 #include "mainformfixture.h"
 
 #include "link/sim/simulatedunit.h"
+#include "support/simprocess.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -194,7 +195,8 @@ TEST(RivanProcessEnding, SigtermWritesTheLogFile) {
     environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.filePath("data"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.path());
     for (int n = 1; n <= 8; ++n)
-        environment.insert(QStringLiteral("RIVAN_COM%1").arg(n), folder.filePath("missing"));
+        environment.insert(QStringLiteral("RIVAN_COM%1").arg(n),
+                           QString::fromStdString(MissingDevicePath(n)));
     rivan.setProcessEnvironment(environment);
     rivan.setWorkingDirectory(folder.path());
     rivan.start(QStringLiteral(RIVAN_PATH), {});

@@ -33,7 +33,7 @@ protected:
         ASSERT_TRUE(QDir::setCurrent(folder.path()));
         // Ports other than COM1 lead nowhere, so no search reaches a real device.
         for (int n = 2; n <= 8; ++n)
-            ::setenv(("RIVAN_COM" + std::to_string(n)).c_str(), "/dev/pts/does-not-exist", 1);
+            ::setenv(("RIVAN_COM" + std::to_string(n)).c_str(), MissingDevicePath(n).c_str(), 1);
     }
 
     void TearDown() override {

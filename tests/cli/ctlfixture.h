@@ -66,7 +66,7 @@ protected:
         ASSERT_TRUE(home.isValid());
         // Every port leads nowhere until a test puts a unit on it.
         for (int n = 1; n <= 8; ++n)
-            ports[n] = home.filePath(QStringLiteral("missing-%1").arg(n));
+            ports[n] = QString::fromStdString(MissingDevicePath(n));
     }
 
     // A rivan-sim on COMn with extra options.

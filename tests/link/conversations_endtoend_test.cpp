@@ -31,8 +31,8 @@ protected:
         std::string error;
         ASSERT_TRUE(sim.Start(RIVAN_SIM_PATH, {"--com", "3"}, error)) << error;
         // COM1 and COM2 lead nowhere, so the search reaches the simulator on COM3 at once.
-        ::setenv("RIVAN_COM1", "/dev/pts/does-not-exist", 1);
-        ::setenv("RIVAN_COM2", "/dev/pts/does-not-exist", 1);
+        ::setenv("RIVAN_COM1", MissingDevicePath(1).c_str(), 1);
+        ::setenv("RIVAN_COM2", MissingDevicePath(2).c_str(), 1);
         ::setenv("RIVAN_COM3", sim.DevicePath().c_str(), 1);
     }
 

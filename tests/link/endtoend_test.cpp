@@ -116,7 +116,7 @@ TEST(EndToEndHangUp, AGoneLineFailsTheExchange) {
 }
 
 TEST_F(EndToEnd, APortTheSimulatorDoesNotServeIsMissing) {
-    ::setenv("RIVAN_COM4", "/dev/pts/does-not-exist", 1);
+    ::setenv("RIVAN_COM4", MissingDevicePath(4).c_str(), 1);
     SerialPort missing(driver, 3);
     EXPECT_FALSE(missing.Open());
     ::unsetenv("RIVAN_COM4");
@@ -147,7 +147,7 @@ OpenFailure OpenFailureFor(const std::string& devicePath) {
 } // namespace
 
 TEST(DeviceOpenFailure, AMissingDeviceIsMissing) {
-    EXPECT_EQ(OpenFailureFor("/dev/pts/does-not-exist"), OpenFailure::Missing);
+    EXPECT_EQ(OpenFailureFor(MissingDevicePath()), OpenFailure::Missing);
 }
 
 TEST(DeviceOpenFailure, ADeviceWithoutRightsIsAPermissionMatter) {

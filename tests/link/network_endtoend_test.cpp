@@ -61,8 +61,8 @@ protected:
         if (!PseudoTerminalsAvailable())
             GTEST_SKIP() << "this system hands out no pseudo-terminals";
         // Ports not named by a test lead nowhere, so no search reaches a real device.
-        for (const char* variable : PortVariables)
-            ::setenv(variable, "/dev/pts/does-not-exist", 1);
+        for (int n = 0; n < 8; ++n)
+            ::setenv(PortVariables[n], MissingDevicePath(n + 1).c_str(), 1);
         std::string error;
         ASSERT_TRUE(sim.Start(RIVAN_SIM_PATH, {"--com", "1"}, error)) << error;
     }
@@ -199,7 +199,7 @@ TEST_F(NetworkEndToEnd, AHostNameIsLookedUpAndEachOfItsAddressesTried) {
     EXPECT_EQ(events.Lines.back(), "COM1 (" + address + ") -> RIVAN ver1.05");
 
     // A name nobody knows is not available, as a missing device is.
-    ::setenv("RIVAN_COM1", "/dev/pts/does-not-exist", 1);
+    ::setenv("RIVAN_COM1", MissingDevicePath(1).c_str(), 1);
     Events unknown;
     EquipmentLink other(driver);
     other.Detect(unknown);

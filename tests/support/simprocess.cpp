@@ -120,3 +120,7 @@ bool PseudoTerminalsAvailable() {
     ::close(master);
     return true;
 }
+
+std::string MissingDevicePath(int n) {
+    return "/dev/pts/rivan-missing-" + std::to_string(::getpid()) + "-" + std::to_string(n);
+}

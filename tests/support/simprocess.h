@@ -36,3 +36,8 @@ private:
 
 // Whether this system hands out pseudo-terminals at all.
 bool PseudoTerminalsAvailable();
+
+// A device path that never exists, named for this test process and `n`: the serial driver
+// locks a port by its name before it looks for the device, so test processes running at the
+// same time must not share one missing name (the second would find it "busy").
+std::string MissingDevicePath(int n = 0);
