@@ -20,10 +20,9 @@
 #include "link/networkaddress.h"
 #include "link/protocol.h"
 #include "profile/equipmentprofile.h"
-#include "profile/memorycommands.h"
-#include "profile/memorymap.h"
 #include "ui/prompts.h"
 
+#include "receivecommands.h"
 #include "support/simprocess.h"
 
 #include <QAction>
@@ -70,19 +69,6 @@ double CpuMs() {
 
 double WireMs(long bytes) {
     return bytes * BitsPerByte / BitsPerSecond * 1000.0;
-}
-
-// The 39 block reads of a receive, in the program's order.
-std::vector<std::string> ReceiveCommands() {
-    std::vector<std::string> commands = {
-        MemoryCommands::Read(MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength)};
-    for (int point = 0; point < MemoryMap::PointCount; ++point)
-        commands.push_back(
-            MemoryCommands::Read(MemoryMap::PointAddress(point), MemoryMap::PointReadLength));
-    for (int slot = 0; slot < MemoryMap::MessageCount; ++slot)
-        commands.push_back(
-            MemoryCommands::Read(MemoryMap::MessageAddress(slot), MemoryMap::MessageReadLength));
-    return commands;
 }
 
 // The seven data lines of the default profile, then the reset.

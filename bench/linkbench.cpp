@@ -5,9 +5,8 @@
 #include "link/forwardingportdriver.h"
 #include "link/protocol.h"
 #include "link/serialport.h"
-#include "profile/memorycommands.h"
-#include "profile/memorymap.h"
 
+#include "receivecommands.h"
 #include "support/bridgeprocess.h"
 #include "support/simprocess.h"
 
@@ -55,18 +54,6 @@ private:
 
 double WireMs(long bytes) {
     return bytes * BitsPerByte / BitsPerSecond * 1000.0;
-}
-
-std::vector<std::string> ReceiveCommands() {
-    std::vector<std::string> commands = {
-        MemoryCommands::Read(MemoryMap::ConfigurationAddress, MemoryMap::ConfigurationReadLength)};
-    for (int point = 0; point < MemoryMap::PointCount; ++point)
-        commands.push_back(
-            MemoryCommands::Read(MemoryMap::PointAddress(point), MemoryMap::PointReadLength));
-    for (int slot = 0; slot < MemoryMap::MessageCount; ++slot)
-        commands.push_back(
-            MemoryCommands::Read(MemoryMap::MessageAddress(slot), MemoryMap::MessageReadLength));
-    return commands;
 }
 
 // Runs the rounds against one simulator, on its pseudo-terminal or through a raw TCP
