@@ -130,6 +130,20 @@ bool OpenSession(UnitSession& session, PortReport& report) {
     return true;
 }
 
+// Opens the unit of every target, each in a thread of its own when there are several, and
+// runs `work` on those that open; the report of a port whose unit does not says why.
+QList<PortReport> OnEveryUnit(const QList<PortTarget>& targets,
+                              const std::function<void(UnitSession&, PortReport&)>& work) {
+    return OnEveryPort(targets, [&work](const PortTarget& target) {
+        PortReport report;
+        report.Port = target.Label;
+        UnitSession session(target);
+        if (OpenSession(session, report))
+            work(session, report);
+        return report;
+    });
+}
+
 // Reads the PRO file a command names; false, with the reason on standard error, when it
 // cannot be read.
 bool ReadProFile(const QString& path, ScriptLineList& lines) {
@@ -396,32 +410,28 @@ int RunReceive(const CtlOptions& options) {
         return ExitCode::Usage;
     }
     const bool progress = ShowProgress(options, static_cast<int>(targets.size()));
-    const QList<PortReport> reports = OnEveryPort(targets, [&](const PortTarget& target) {
-        PortReport report;
-        report.Port = target.Label;
-        const QString path =
-            intoFolder ? QDir(options.Output).filePath(target.Label + QStringLiteral(".pro"))
-                       : options.Output;
-        UnitSession session(target);
-        if (!OpenSession(session, report))
-            return report;
-        ScriptLineList lines;
-        EquipmentProfile profile(lines);
-        ProgressEvents events(QStringLiteral("receiving"), progress);
-        if (!ReadWholeUnit(session, profile, events, report))
-            return report; // nothing is written from a partial reading
-        // The lines Save As writes after Receive: the file's own full name in its comments.
-        const QString name = QFileInfo(path).absoluteFilePath();
-        profile.WriteScript(lines, ToCodePage(name), ToCodePage(NowText()));
-        const TextFileResult saved = WriteTextLines(path, lines);
-        if (!saved.Ok) {
-            report.Fail(ExitCode::Usage, saved.Error);
-            return report;
-        }
-        report.Json.insert(QStringLiteral("file"), path);
-        report.Summary = QStringLiteral("received %1 into %2").arg(session.UnitText(), path);
-        return report;
-    });
+    const QList<PortReport> reports =
+        OnEveryUnit(targets, [&](UnitSession& session, PortReport& report) {
+            const QString path =
+                intoFolder
+                    ? QDir(options.Output).filePath(session.Target().Label + QStringLiteral(".pro"))
+                    : options.Output;
+            ScriptLineList lines;
+            EquipmentProfile profile(lines);
+            ProgressEvents events(QStringLiteral("receiving"), progress);
+            if (!ReadWholeUnit(session, profile, events, report))
+                return; // nothing is written from a partial reading
+            // The lines Save As writes after Receive: the file's own full name in its comments.
+            const QString name = QFileInfo(path).absoluteFilePath();
+            profile.WriteScript(lines, ToCodePage(name), ToCodePage(NowText()));
+            const TextFileResult saved = WriteTextLines(path, lines);
+            if (!saved.Ok) {
+                report.Fail(ExitCode::Usage, saved.Error);
+                return;
+            }
+            report.Json.insert(QStringLiteral("file"), path);
+            report.Summary = QStringLiteral("received %1 into %2").arg(session.UnitText(), path);
+        });
     return PrintReports(QStringLiteral("receive"), reports, Style(options));
 }
 
@@ -444,21 +454,17 @@ int RunSend(const CtlOptions& options) {
     const bool progress = ShowProgress(options, static_cast<int>(targets.size()));
     const QString backupFolder = UserBackupFolder();
 
-    const QList<PortReport> reports = OnEveryPort(targets, [&](const PortTarget& target) {
-        PortReport report;
-        report.Port = target.Label;
-        UnitSession session(target);
-        if (!OpenSession(session, report))
-            return report;
-
+    const QList<PortReport> reports = OnEveryUnit(targets, [&](UnitSession& session,
+                                                               PortReport& report) {
         if (!options.NoBackup) {
             ScriptLineList backupLines;
             EquipmentProfile unit(backupLines);
             ProgressEvents events(QStringLiteral("backing up"), progress);
             if (!ReadWholeUnit(session, unit, events, report)) {
                 report.Summary += QStringLiteral("; no backup, nothing sent");
-                return report;
+                return;
             }
+            const PortTarget& target = session.Target();
             const QString portName = target.ByPath ? BackupPortName(target.Device) : target.Label;
             QString backup;
             {
@@ -470,7 +476,7 @@ int RunSend(const CtlOptions& options) {
                                portName.toStdString(), LocalNow(), ToCodePage(NowText()));
                 if (!saved.Ok) {
                     report.Fail(ExitCode::Usage, saved.Error + QStringLiteral("; nothing sent"));
-                    return report;
+                    return;
                 }
                 backup = saved.Path;
             }
@@ -495,7 +501,7 @@ int RunSend(const CtlOptions& options) {
             report.Fail(ExitCode::UnitFailed,
                         QStringLiteral("the unit refused or did not answer at: %1")
                             .arg(Text(run.FailedLine)));
-            return report;
+            return;
         }
         report.Lines << QStringLiteral("sent: processed %1 data lines of %2")
                             .arg(run.SentLines)
@@ -503,7 +509,7 @@ int RunSend(const CtlOptions& options) {
         if (options.NoVerify) {
             report.Summary = QStringLiteral("sent %1 to %2, not verified")
                                  .arg(QFileInfo(file).fileName(), session.UnitText());
-            return report;
+            return;
         }
         ProgressEvents verifying(QStringLiteral("verifying"), progress);
         const Verification verification = VerifyBlocks(session.Port(), run.Written, verifying);
@@ -520,7 +526,6 @@ int RunSend(const CtlOptions& options) {
             report.Code = ExitCode::UnitFailed;
         else if (!verification.Ok())
             report.Code = ExitCode::Problems;
-        return report;
     });
     return PrintReports(QStringLiteral("send"), reports, Style(options));
 }
@@ -536,35 +541,30 @@ int RunDiff(const CtlOptions& options) {
     if (targets.isEmpty())
         return ExitCode::NoUnit;
     const bool progress = ShowProgress(options, static_cast<int>(targets.size()));
-    const QList<PortReport> reports = OnEveryPort(targets, [&](const PortTarget& target) {
-        PortReport report;
-        report.Port = target.Label;
-        UnitSession session(target);
-        if (!OpenSession(session, report))
-            return report;
-        ScriptLineList unitLines;
-        EquipmentProfile unit(unitLines);
-        ProgressEvents events(QStringLiteral("receiving"), progress);
-        if (!ReadWholeUnit(session, unit, events, report))
-            return report;
-        const std::vector<FieldDifference> differences = CompareProfiles(fileProfile, unit);
-        QJsonArray list;
-        for (const FieldDifference& difference : differences) {
-            report.Lines << Text(difference.Describe());
-            list.append(DifferenceJson(difference));
-        }
-        report.Json.insert(QStringLiteral("differences"), list);
-        if (differences.empty()) {
-            report.Summary = QStringLiteral("equal: %1 holds the settings of %2")
-                                 .arg(session.UnitText(), QFileInfo(file).fileName());
-            return report;
-        }
-        report.Code = ExitCode::Problems;
-        report.Summary = QStringLiteral("%1 differences").arg(differences.size());
-        if (differences.size() == 1)
-            report.Summary = QStringLiteral("1 difference");
-        return report;
-    });
+    const QList<PortReport> reports =
+        OnEveryUnit(targets, [&](UnitSession& session, PortReport& report) {
+            ScriptLineList unitLines;
+            EquipmentProfile unit(unitLines);
+            ProgressEvents events(QStringLiteral("receiving"), progress);
+            if (!ReadWholeUnit(session, unit, events, report))
+                return;
+            const std::vector<FieldDifference> differences = CompareProfiles(fileProfile, unit);
+            QJsonArray list;
+            for (const FieldDifference& difference : differences) {
+                report.Lines << Text(difference.Describe());
+                list.append(DifferenceJson(difference));
+            }
+            report.Json.insert(QStringLiteral("differences"), list);
+            if (differences.empty()) {
+                report.Summary = QStringLiteral("equal: %1 holds the settings of %2")
+                                     .arg(session.UnitText(), QFileInfo(file).fileName());
+                return;
+            }
+            report.Code = ExitCode::Problems;
+            report.Summary = QStringLiteral("%1 differences").arg(differences.size());
+            if (differences.size() == 1)
+                report.Summary = QStringLiteral("1 difference");
+        });
     return PrintReports(QStringLiteral("diff"), reports, Style(options));
 }
 
